@@ -1,0 +1,28 @@
+# GoogleTest from Debian's sources, built with the cross toolchain.
+enable_testing()
+set(VORN_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+add_subdirectory(${VORN_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# vorn_add_test(NAME SOURCES a.cpp ... LIBS lib ... [TIMEOUT s] [XVFB])
+# On the 64-bit build the test runs under Wine; on i686 it is only built.
+function(vorn_add_test name)
+  cmake_parse_arguments(T "XVFB" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  if(NOT VORN_IS_64)
+    return()
+  endif()
+  if(T_XVFB)
+    add_test(NAME ${name}
+             COMMAND xvfb-run -a ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${VORN_TEST_ENV}")
+endfunction()

@@ -1,0 +1,15 @@
+# Cross build for 32-bit Windows: compiled and linked only, never run here.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(VORN_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${VORN_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VORN_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${VORN_TRIPLE}-windres)
+set(VORN_WIDL ${VORN_TRIPLE}-widl)
+set(CMAKE_FIND_ROOT_PATH /usr/${VORN_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# x87 excess precision would change the float32 roundings of the unit conversions.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")

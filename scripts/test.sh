@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds both targets, runs every test.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+cd "$root/build/x86_64"
+ctest --output-on-failure -j "$(nproc)" --timeout 300
