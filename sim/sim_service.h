@@ -50,6 +50,9 @@ struct Profile {
     uint32_t version = 602;
     bool versionQueryFails = false;
     bool foreignDevice = true;  // the scan also lists a device that matches no filter
+    // Claims are named objects that other processes see too. Off, they are private to
+    // this process, so test programs running side by side cannot claim each other's cards.
+    bool sharedClaims = false;
     std::vector<CardProfile> cards;
 };
 
@@ -84,7 +87,7 @@ struct Counters {
     long pendingWaits = 0;       // wait requests blocked now
     long interruptsServed = 0;
     long sleeps = 0;
-    long chipAccesses = 0;  // accesses that reached a motion chip
+    long chipAccesses = 0;              // accesses that reached a motion chip
     std::map<uint32_t, long> requests;  // by request code
 };
 Counters GetCounters();
@@ -128,10 +131,15 @@ uint32_t ConfigRegister(int card, uint32_t offset, uint32_t bytes);
 // The chip of a card, under the service's lock (no request runs meanwhile).
 void WithChip(int card, const std::function<void(SimChip&)>& f);
 
-// Interrupts.
+// Interrupts. A card's line is up while INTCSR bits 0 and 6 are set and its chip has a
+// latched cause, or while a raise is pending. The command list runs only for a pending
+// or arriving wait, never while the chip waits for the access after an axis select;
+// what is due is served at the next request, Advance or RaiseInterrupt (in real time
+// also by the blocked waits themselves, every few milliseconds).
 void InjectStatus(int card, int axis, uint16_t word);  // latched whatever the enables
-void RaiseInterrupt(int card);  // serve the latched status now (or for the next wait)
-void ForceWake(int card);       // pending waits end with stop state 2
+// Serve the latched status now (or for the next wait), whatever INTCSR holds.
+void RaiseInterrupt(int card);
+void ForceWake(int card);  // pending waits end with stop state 2
 // Blocks until n waits are pending on the card, or the timeout passes.
 bool WaitForPendingWaits(int card, long n, unsigned timeoutMs);
 // The service raises the card's interrupt right after the next axis-select command.
@@ -142,7 +150,10 @@ void FailOpens(bool fail);            // every open fails from now on
 void FailInterruptEnable(bool fail);  // enable requests are refused
 void ClaimByOtherProgram(int card, bool claimed);
 
-// EEPROM of a card (64 words).
+// EEPROM of a card (64 words). A present one starts with the device ID 0x305C, the
+// vendor ID 0xCDAB, 0x0680 and 0x0001 (class code 0x068000, revision 1), 0x0000 and
+// 0x0100 (interrupt pin 1) in words 0 to 5, and 0xFFFF in the others; a write takes
+// effect as soon as chip select falls. One that ignores writes reads 0xFFFF everywhere.
 uint16_t EepromWord(int card, int index);
 void SetEepromWord(int card, int index, uint16_t value);
 
