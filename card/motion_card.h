@@ -97,7 +97,8 @@ public:
 protected:
     friend class CMotionCardTestAccess;  // tests reach the fields and primitives
 
-    // Register primitives. None checks m_hCard or the axis: their callers do.
+    // Register primitives. None checks m_hCard or the axis: their callers do. Only
+    // WriteCommand drops an axis above U, whose bit would reach the reset bit.
     void WriteCommand(uint16_t axis, uint16_t code);
     void WriteCommandDirect(uint16_t word);  // WR0 without the settle delay
     void ResetChip();

@@ -1,0 +1,220 @@
+// Interrupt latency through the whole road (simulated service -> wait thread -> handler
+// -> relay window on this thread), and the cost of opening and closing a card.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "card_message.h"
+#include "interrupt_relay_window.h"
+#include "interrupt_thread.h"
+#include "motion_card.h"
+#include "sim_service.h"
+
+namespace {
+
+constexpr int kInterrupts = 10000;
+constexpr int kCycles = 1000;
+
+double g_tickUs = 0;
+long long Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+struct Relay {
+    long events = 0;
+    long long lastTicks = 0;
+};
+
+void OnRelay(void* context, short /*axis*/, long /*status*/) {
+    Relay* const relay = static_cast<Relay*>(context);
+    relay->lastTicks = Now();
+    ++relay->events;
+}
+
+void IgnoreMessage(const char* /*text*/, void* context) { ++*static_cast<long*>(context); }
+
+long TotalRequests() {
+    long total = 0;
+    for (const auto& entry : vornsim::GetCounters().requests) {
+        total += entry.second;
+    }
+    return total;
+}
+
+long ThreadCount() {
+    const DWORD pid = GetCurrentProcessId();
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    long count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL ok = Thread32First(snapshot, &entry); ok; ok = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == pid) {
+            ++count;
+        }
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+long HandleCount() {
+    DWORD count = 0;
+    return GetProcessHandleCount(GetCurrentProcess(), &count) ? static_cast<long>(count) : -1;
+}
+
+// The value of a newly created handle: handles take the lowest free slot, so a leak
+// pushes this value up even where the handle count is not reported (Wine reports 0).
+uintptr_t NextHandleValue() {
+    HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const uintptr_t value = reinterpret_cast<uintptr_t>(probe);
+    CloseHandle(probe);
+    return value;
+}
+
+// Waits for the relay to reach the count while handling this thread's messages.
+bool PumpUntilEvents(const Relay& relay, long events) {
+    const ULONGLONG end = GetTickCount64() + 5000;
+    while (relay.events < events) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+        if (relay.events >= events) {
+            break;
+        }
+        if (GetTickCount64() > end) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    return true;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, static_cast<size_t>(p * values.size()));
+    return values[index];
+}
+
+int BenchLatency() {
+    vornsim::Install(vornsim::DefaultProfile(1));
+    Relay relay;
+    CInterruptRelayWindow window;
+    if (!window.Create(OnRelay, &relay)) {
+        std::printf("relay window could not be created\n");
+        return 1;
+    }
+    CMotionCard card;
+    if (card.InitCard(0, window.GetSafeHwnd()) != 0) {
+        std::printf("InitCard failed\n");
+        return 1;
+    }
+    std::vector<double> latencies;
+    latencies.reserve(kInterrupts);
+    if (!vornsim::WaitForPendingWaits(0, 1, 5000)) {
+        std::printf("the wait thread never waited\n");
+        return 1;
+    }
+    const long requestsBefore = TotalRequests();
+    const long opensBefore = vornsim::GetCounters().opens;
+    for (int i = 0; i < kInterrupts; ++i) {
+        if (!vornsim::WaitForPendingWaits(0, 1, 5000)) {
+            std::printf("the wait thread stopped waiting at interrupt %d\n", i);
+            return 1;
+        }
+        vornsim::InjectStatus(0, i % 4, 0x0080);
+        const long long start = Now();
+        vornsim::RaiseInterrupt(0);
+        if (!PumpUntilEvents(relay, i + 1)) {
+            std::printf("interrupt %d never reached the relay\n", i);
+            return 1;
+        }
+        latencies.push_back((relay.lastTicks - start) * g_tickUs);
+    }
+    // Let the thread send its next wait, so every interrupt is charged a full round.
+    vornsim::WaitForPendingWaits(0, 1, 5000);
+    const double requests = static_cast<double>(TotalRequests() - requestsBefore) / kInterrupts;
+    const double opens =
+        static_cast<double>(vornsim::GetCounters().opens - opensBefore) / kInterrupts;
+    card.CloseCard();
+    window.Destroy();
+    vornsim::Uninstall();
+
+    std::printf("interrupt latency over %d interrupts (raise -> relay callback on this thread)\n",
+                kInterrupts);
+    std::printf("  median %.1f us, 99th percentile %.1f us, max %.1f us\n",
+                Percentile(latencies, 0.5), Percentile(latencies, 0.99),
+                Percentile(latencies, 1.0));
+    std::printf("  service requests per interrupt %.2f (device opens per interrupt %.2f)\n",
+                requests, opens);
+    return relay.events == kInterrupts ? 0 : 1;
+}
+
+int BenchLifecycle() {
+    vornsim::Install(vornsim::DefaultProfile(1));
+    long messages = 0;
+    SetCardMessageSink(IgnoreMessage, &messages);
+    Relay relay;
+    CInterruptRelayWindow window;
+    window.Create(OnRelay, &relay);
+    CMotionCard card;
+    // One cycle first, so lazily created process resources are not counted as growth.
+    card.InitCard(0, window.GetSafeHwnd());
+    card.CloseCard();
+
+    const long handlesBefore = HandleCount();
+    const uintptr_t probeBefore = NextHandleValue();
+    const long threadsBefore = ThreadCount();
+    const long requestsBefore = TotalRequests();
+    const long long start = Now();
+    int failures = 0;
+    for (int i = 0; i < kCycles; ++i) {
+        if (card.InitCard(0, window.GetSafeHwnd()) != 0) {
+            ++failures;
+        }
+        card.CloseCard();
+    }
+    const double totalMs = (Now() - start) * g_tickUs / 1000.0;
+    const double requests = static_cast<double>(TotalRequests() - requestsBefore) / kCycles;
+    const long handlesAfter = HandleCount();
+    const uintptr_t probeAfter = NextHandleValue();
+    const long threadsAfter = ThreadCount();
+    const vornsim::Counters counters = vornsim::GetCounters();
+    window.Destroy();
+    SetCardMessageSink(nullptr, nullptr);
+    vornsim::Uninstall();
+
+    std::printf("InitCard + CloseCard over %d cycles\n", kCycles);
+    std::printf("  %.1f service requests per cycle, %.1f ms total, %.3f ms per cycle\n", requests,
+                totalMs, totalMs / kCycles);
+    std::printf("  process handles %ld -> %ld, next handle value 0x%llx -> 0x%llx\n", handlesBefore,
+                handlesAfter, static_cast<unsigned long long>(probeBefore),
+                static_cast<unsigned long long>(probeAfter));
+    std::printf("  threads %ld -> %ld, interrupt threads alive %ld\n", threadsBefore, threadsAfter,
+                InterruptThreadsAlive());
+    std::printf(
+        "  service afterwards: open handles %ld, registrations %ld, enabled interrupts %ld\n",
+        counters.openHandles, counters.registrations, counters.enabledInterrupts);
+    std::printf("  failed InitCard calls %d, messages %ld\n", failures, messages);
+    const bool stable = handlesAfter <= handlesBefore && probeAfter <= probeBefore &&
+                        threadsAfter <= threadsBefore && InterruptThreadsAlive() == 0;
+    return failures == 0 && messages == 0 && stable && counters.openHandles == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main() {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    g_tickUs = 1e6 / static_cast<double>(frequency.QuadPart);
+    const int latency = BenchLatency();
+    const int lifecycle = BenchLifecycle();
+    return latency != 0 || lifecycle != 0 ? 1 : 0;
+}
