@@ -1,0 +1,26 @@
+// The module object of the control module: its class factories, self-registration and
+// the unload decision.
+#pragma once
+
+#include "ole_module.h"
+
+class CVorn_305qApp final : public COleControlModule {
+public:
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // False while any object, lock, open card, interrupt thread, relay window or
+    // cached type library exists.
+    bool CanUnloadNow() const override;
+
+    // The exported entry points.
+    HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
+    HRESULT RegisterServer();
+    HRESULT UnregisterServer();
+
+private:
+    // Lets every class of the module write (or remove) its registry keys.
+    static HRESULT UpdateRegistryAll(bool registering);
+};
+
+extern CVorn_305qApp theApp;

@@ -1,0 +1,43 @@
+// The class factory of one class: creates its objects through a creation function.
+// Aggregation is not supported.
+#pragma once
+
+#include <unknwn.h>
+
+#include <new>
+
+class CClassFactory final : public IClassFactory {
+public:
+    // Creates a new object and returns the requested interface (the object's only
+    // reference on success).
+    typedef HRESULT (*CreateFunc)(REFIID riid, void** ppv);
+
+    // A new factory for the class, as the requested interface.
+    static HRESULT Create(CreateFunc create, REFIID riid, void** ppv);
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
+    STDMETHODIMP LockServer(BOOL lock) override;
+
+private:
+    explicit CClassFactory(CreateFunc create);
+    ~CClassFactory();
+
+    volatile LONG m_refs = 1;
+    CreateFunc m_create;
+};
+
+// Creates an object of class T (default-constructible, initial reference count 1) and
+// returns the requested interface.
+template <typename T>
+HRESULT CreateComObject(REFIID riid, void** ppv) {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    T* const object = new (std::nothrow) T();
+    if (object == nullptr) return E_OUTOFMEMORY;
+    const HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+}

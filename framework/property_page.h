@@ -1,0 +1,54 @@
+// Base of a property page object: IPropertyPage showing a dialog resource of the module
+// as a child of the page frame. A page class supplies its class identifier, dialog and
+// caption string; binding controls to properties is left to derived classes.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <vector>
+
+class CPropertyPageBase : public IPropertyPage {
+public:
+    CPropertyPageBase(UINT dialogId, UINT captionId);
+    virtual ~CPropertyPageBase();
+    CPropertyPageBase(const CPropertyPageBase&) = delete;
+    CPropertyPageBase& operator=(const CPropertyPageBase&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    STDMETHODIMP SetPageSite(IPropertyPageSite* site) override;
+    STDMETHODIMP Activate(HWND parent, LPCRECT rect, BOOL modal) override;
+    STDMETHODIMP Deactivate() override;
+    STDMETHODIMP GetPageInfo(PROPPAGEINFO* info) override;
+    STDMETHODIMP SetObjects(ULONG count, IUnknown** objects) override;
+    STDMETHODIMP Show(UINT cmdShow) override;
+    STDMETHODIMP Move(LPCRECT rect) override;
+    STDMETHODIMP IsPageDirty() override;
+    STDMETHODIMP Apply() override;
+    STDMETHODIMP Help(LPCOLESTR helpDir) override;
+    STDMETHODIMP TranslateAccelerator(MSG* msg) override;
+
+    // The page's class identifier.
+    virtual HRESULT GetClassID(CLSID* clsid) = 0;
+
+    // Size in pixels of a dialog resource of the module, as the dialog manager would lay
+    // it out (dialog units measured with the template's own font).
+    static bool DialogPixelSize(UINT dialogId, SIZE* size);
+
+protected:
+    HWND PageWindow() const { return m_hDlg; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void ReleaseObjects();
+
+    volatile LONG m_refs = 1;
+    UINT m_dialogId;
+    UINT m_captionId;
+    IPropertyPageSite* m_site = nullptr;
+    std::vector<IUnknown*> m_objects;  // each holds one reference
+    HWND m_hDlg = nullptr;
+};
