@@ -14,7 +14,7 @@ struct P9050AddrSpace {
     uint32_t localBase;  // last value written to the space's local base register
     uint32_t mask;       // bytes - 1
     uint32_t bytes;
-    uint32_t busAddr;    // port or transfer address; nonzero marks the space present
+    uint32_t busAddr;            // port or transfer address; nonzero marks the space present
     volatile uint8_t* userAddr;  // memory window in this process, null for I/O
     uint32_t isMemory;
 };
@@ -25,7 +25,7 @@ enum : uint32_t {
     P9050_REG_LOCAL_BASE0 = 0x0C,  // local base of space s is at s * 4 + 12
     P9050_REG_INTCSR = 0x4C,
     P9050_REG_CNTRL = 0x50,
-    P9050_INTCSR_ENABLE = 0x41,    // local interrupt 1 and PCI interrupt enabled
+    P9050_INTCSR_ENABLE = 0x41,  // local interrupt 1 and PCI interrupt enabled
     P9050_INTCSR_PCI_ENABLE = 0x40,
 };
 

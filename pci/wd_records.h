@@ -50,14 +50,27 @@ enum : uint32_t { WD_VERSION_REQUIRED = 602 };
 
 // Transfer command codes.
 enum : uint32_t {
-    WD_RP_BYTE = 10, WD_RP_WORD = 11, WD_RP_DWORD = 12,
-    WD_WP_BYTE = 13, WD_WP_WORD = 14, WD_WP_DWORD = 15,
-    WD_RP_SBYTE = 20, WD_RP_SWORD = 21, WD_RP_SDWORD = 22,
-    WD_WP_SBYTE = 23, WD_WP_SWORD = 24, WD_WP_SDWORD = 25,
+    WD_RP_BYTE = 10,
+    WD_RP_WORD = 11,
+    WD_RP_DWORD = 12,
+    WD_WP_BYTE = 13,
+    WD_WP_WORD = 14,
+    WD_WP_DWORD = 15,
+    WD_RP_SBYTE = 20,
+    WD_RP_SWORD = 21,
+    WD_RP_SDWORD = 22,
+    WD_WP_SBYTE = 23,
+    WD_WP_SWORD = 24,
+    WD_WP_SDWORD = 25,
     WD_RM_WORD = 31,
-    WD_WM_WORD = 34, WD_WM_DWORD = 35,
-    WD_RM_SBYTE = 40, WD_RM_SWORD = 41, WD_RM_SDWORD = 42,
-    WD_WM_SBYTE = 43, WD_WM_SWORD = 44, WD_WM_SDWORD = 45,
+    WD_WM_WORD = 34,
+    WD_WM_DWORD = 35,
+    WD_RM_SBYTE = 40,
+    WD_RM_SWORD = 41,
+    WD_RM_SDWORD = 42,
+    WD_WM_SBYTE = 43,
+    WD_WM_SWORD = 44,
+    WD_WM_SDWORD = 45,
 };
 
 // Resource item types.
