@@ -159,6 +159,8 @@ protected:
     void ClearManualMode(uint16_t axis);
     void DecelStop(uint16_t axis);
     void InstantStop(uint16_t axis);
+    // One WR0 word stopping several distinct axes at once.
+    void StopAxes(const short* axes, int count, uint16_t code);
 
     // Interpolation cores (relative coordinates).
     void Line2Interp(short axis0, short axis1, int32_t pulse0, int32_t pulse1, int32_t sV,

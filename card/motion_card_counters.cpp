@@ -66,45 +66,39 @@ void CMotionCard::StopAxisInst(short axis) {
 }
 
 // The multi-axis stops reach every named axis in one write, so they skip the delay.
-
-void CMotionCard::Stop2AxisDec(short axis0, short axis1) {
-    if (AxisOutOfRange(axis0) || AxisOutOfRange(axis1) || axis0 == axis1) {
-        ShowCardMessage(card_text::kBadParameter);
-        return;
+void CMotionCard::StopAxes(const short* axes, int count, uint16_t code) {
+    uint16_t word = code;
+    for (int i = 0; i < count; ++i) {
+        bool bad = AxisOutOfRange(axes[i]);
+        for (int j = 0; j < i; ++j) bad = bad || axes[j] == axes[i];
+        if (bad) {
+            ShowCardMessage(card_text::kBadParameter);
+            return;
+        }
+        word = static_cast<uint16_t>(word + AxisBit(axes[i]));
     }
     if (!CheckOpen()) return;
-    WriteCommandDirect(static_cast<uint16_t>(AxisBit(axis0) + AxisBit(axis1) + CMD_DECEL_STOP));
+    WriteCommandDirect(word);
+}
+
+void CMotionCard::Stop2AxisDec(short axis0, short axis1) {
+    const short axes[] = {axis0, axis1};
+    StopAxes(axes, 2, CMD_DECEL_STOP);
 }
 
 void CMotionCard::Stop2AxisInst(short axis0, short axis1) {
-    if (AxisOutOfRange(axis0) || AxisOutOfRange(axis1) || axis0 == axis1) {
-        ShowCardMessage(card_text::kBadParameter);
-        return;
-    }
-    if (!CheckOpen()) return;
-    WriteCommandDirect(static_cast<uint16_t>(AxisBit(axis0) + AxisBit(axis1) + CMD_INSTANT_STOP));
+    const short axes[] = {axis0, axis1};
+    StopAxes(axes, 2, CMD_INSTANT_STOP);
 }
 
 void CMotionCard::Stop3axisDec(short axis0, short axis1, short axis2) {
-    if (AxisOutOfRange(axis0) || AxisOutOfRange(axis1) || AxisOutOfRange(axis2) || axis0 == axis1 ||
-        axis0 == axis2 || axis1 == axis2) {
-        ShowCardMessage(card_text::kBadParameter);
-        return;
-    }
-    if (!CheckOpen()) return;
-    WriteCommandDirect(
-        static_cast<uint16_t>(AxisBit(axis0) + AxisBit(axis1) + AxisBit(axis2) + CMD_DECEL_STOP));
+    const short axes[] = {axis0, axis1, axis2};
+    StopAxes(axes, 3, CMD_DECEL_STOP);
 }
 
 void CMotionCard::Stop3AxisInst(short axis0, short axis1, short axis2) {
-    if (AxisOutOfRange(axis0) || AxisOutOfRange(axis1) || AxisOutOfRange(axis2) || axis0 == axis1 ||
-        axis0 == axis2 || axis1 == axis2) {
-        ShowCardMessage(card_text::kBadParameter);
-        return;
-    }
-    if (!CheckOpen()) return;
-    WriteCommandDirect(
-        static_cast<uint16_t>(AxisBit(axis0) + AxisBit(axis1) + AxisBit(axis2) + CMD_INSTANT_STOP));
+    const short axes[] = {axis0, axis1, axis2};
+    StopAxes(axes, 3, CMD_INSTANT_STOP);
 }
 
 void CMotionCard::StopAllDec() {
