@@ -162,6 +162,32 @@ TEST(PrintItems, OneLinePerItemTypeAndAtMostTwenty) {
     EXPECT_EQ(clamped.Text(), expected);
 }
 
+TEST_F(PciTest, BusScanListsEveryDeviceWithItsResources) {
+    Install(vornsim::DefaultProfile(1));
+    WdPciScan scan{};  // what the bus holds, as the service reports it
+    ASSERT_EQ(WD_DeviceIoControl(WD_IOCTL_PCI_SCAN, INVALID_HANDLE_VALUE, &scan, sizeof(scan), 1),
+              0u);
+    ASSERT_GE(scan.count, 2u);  // our card and a foreign device
+    Console console(std::string(scan.count, '\n').c_str());
+    PCI_BusScan();
+    const std::string text = console.Text();
+    ASSERT_EQ(text.rfind("Pci bus scan:\n\n", 0), 0u);
+    size_t at = 0;
+    for (uint32_t i = 0; i < scan.count; ++i) {
+        char header[96];
+        std::snprintf(header, sizeof(header),
+                      "Bus %u Slot %u Function %u, VendorID %04x DeviceID %04x\n   Item ",
+                      scan.slots[i].bus, scan.slots[i].slot, scan.slots[i].function,
+                      scan.ids[i].vendorId, scan.ids[i].deviceId);
+        at = text.find(header, at);
+        ASSERT_NE(at, std::string::npos) << header;
+        at = text.find("Press Enter to continue to next slot\n", at);
+        ASSERT_NE(at, std::string::npos);
+    }
+    EXPECT_NE(text.find("   Item IO: range 0x"), std::string::npos);
+    EXPECT_NE(text.find("   Item Interrupt: irq "), std::string::npos);
+}
+
 // ---- driver events --------------------------------------------------------------------------
 
 TEST(EventRecords, SizesCapAndMissingEntries) {
