@@ -5,13 +5,6 @@
 #include "motion_card.h"
 #include "wd_client.h"
 
-namespace {
-
-constexpr uint32_t kIntCsr = 0x4C;
-constexpr uint16_t kIntCsrEnable = 0x41;  // local interrupt 1 and the PCI interrupt
-
-}  // namespace
-
 short CMotionCard::GetCardCount() {
     char discarded[1024];
     return static_cast<short>(P9050_CountCards(MOTION_VENDOR_ID, MOTION_DEVICE_ID, discarded));
@@ -39,7 +32,7 @@ short CMotionCard::InitCard(short nCard, HWND hWnd) {
     }
     m_hCard = handle;
 
-    P9050_WriteSpaceWord(handle, MOTION_BRIDGE_IO_SPACE, kIntCsr, kIntCsrEnable);
+    P9050_WriteSpaceWord(handle, MOTION_BRIDGE_IO_SPACE, P9050_REG_INTCSR, P9050_INTCSR_ENABLE);
     // The card counts as open even when interrupt delivery did not start.
     P9050_IntEnable(handle, &CMotionCard::OnCardInterrupt, m_szStatus);
 

@@ -69,10 +69,7 @@ inline SCurveRates SCurve(int32_t sV, int32_t rV, float tl, float ts) {
 }
 // The S-curve deceleration: the acceleration's rule on the deceleration times.
 inline int32_t SCurveDecel(int32_t sV, int32_t rV, float tld, float tsd) {
-    const double linear = Seconds(tld);
-    const double curve = Seconds(tsd);
-    const float ratio = ToSingle(curve / (linear + 2.0 * curve));
-    return Rate(ToSingle(2.0 * (SpeedSpan(sV, rV) * ratio) / curve));
+    return SCurve(sV, rV, tld, tsd).accel;
 }
 
 }  // namespace motion_rates

@@ -4,12 +4,6 @@
 
 #include "ole_module.h"
 
-CClassFactory::CClassFactory(CreateFunc create) : m_create(create) {
-    COleControlModule::ObjectCreated();
-}
-
-CClassFactory::~CClassFactory() { COleControlModule::ObjectDestroyed(); }
-
 HRESULT CClassFactory::Create(CreateFunc create, REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
@@ -18,25 +12,6 @@ HRESULT CClassFactory::Create(CreateFunc create, REFIID riid, void** ppv) {
     const HRESULT hr = factory->QueryInterface(riid, ppv);
     factory->Release();
     return hr;
-}
-
-STDMETHODIMP CClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CClassFactory::AddRef() { return InterlockedIncrement(&m_refs); }
-
-STDMETHODIMP_(ULONG) CClassFactory::Release() {
-    const LONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
-    return refs;
 }
 
 STDMETHODIMP CClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {

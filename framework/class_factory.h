@@ -6,7 +6,9 @@
 
 #include <new>
 
-class CClassFactory final : public IClassFactory {
+#include "com_object.h"
+
+class CClassFactory final : public CComObjectBase<IClassFactory, &IID_IClassFactory> {
 public:
     // Creates a new object and returns the requested interface (the object's only
     // reference on success).
@@ -15,17 +17,12 @@ public:
     // A new factory for the class, as the requested interface.
     static HRESULT Create(CreateFunc create, REFIID riid, void** ppv);
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
     STDMETHODIMP LockServer(BOOL lock) override;
 
 private:
-    explicit CClassFactory(CreateFunc create);
-    ~CClassFactory();
+    explicit CClassFactory(CreateFunc create) : m_create(create) {}
 
-    volatile LONG m_refs = 1;
     CreateFunc m_create;
 };
 

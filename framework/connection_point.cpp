@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "com_object.h"
 #include "com_ptr.h"
 #include "dispatch_map.h"
 #include "ole_module.h"
@@ -13,35 +14,17 @@ namespace {
 // Generic enumerator over a snapshot of items that hold references (connection points
 // or connection records).
 template <typename Enum, typename Item, const IID* Iid>
-class CEnumSnapshot final : public Enum {
+class CEnumSnapshot final : public CComObjectBase<Enum, Iid> {
 public:
     // Takes a reference on every item.
     CEnumSnapshot(IUnknown* owner, std::vector<Item> items)
         : m_owner(owner), m_items(std::move(items)) {
         for (Item& item : m_items) AddRefItem(item);
-        COleControlModule::ObjectCreated();
     }
-    ~CEnumSnapshot() {
+    ~CEnumSnapshot() override {
         for (Item& item : m_items) ReleaseItem(item);
-        COleControlModule::ObjectDestroyed();
     }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, *Iid)) {
-            *ppv = static_cast<Enum*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0) delete this;
-        return refs;
-    }
     STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
         if (out == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
         ULONG n = 0;
@@ -84,7 +67,6 @@ private:
     static void AddRefItem(CONNECTDATA& item) { item.pUnk->AddRef(); }
     static void ReleaseItem(CONNECTDATA& item) { item.pUnk->Release(); }
 
-    volatile LONG m_refs = 1;
     CComRef<IUnknown> m_owner;
     std::vector<Item> m_items;  // each holds one reference
     size_t m_position = 0;
@@ -196,12 +178,11 @@ void CConnectionPoint::Fire(DISPID dispid, const VARIANT* rgvarg, UINT count) {
     }
     for (IDispatch* const dispatch : snapshot) {
         VARIANT args[kMaxDispatchParams];
-        const UINT n = count;
-        for (UINT i = 0; i < n; ++i) {
+        for (UINT i = 0; i < count; ++i) {
             VariantInit(&args[i]);
             VariantCopy(&args[i], const_cast<VARIANT*>(&rgvarg[i]));
         }
-        DISPPARAMS params = {args, nullptr, n, 0};
+        DISPPARAMS params = {args, nullptr, count, 0};
         // Some sinks write the result and exception record without checking for null.
         VARIANT result;
         VariantInit(&result);
@@ -213,7 +194,7 @@ void CConnectionPoint::Fire(DISPID dispid, const VARIANT* rgvarg, UINT count) {
         SysFreeString(excepInfo.bstrSource);
         SysFreeString(excepInfo.bstrDescription);
         SysFreeString(excepInfo.bstrHelpFile);
-        for (UINT i = 0; i < n; ++i) VariantClear(&args[i]);
+        for (UINT i = 0; i < count; ++i) VariantClear(&args[i]);
         dispatch->Release();
     }
 }

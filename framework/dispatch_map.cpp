@@ -1,5 +1,7 @@
 #include "dispatch_map.h"
 
+#include <cmath>
+
 namespace {
 
 bool SameName(const wchar_t* a, const wchar_t* b) {
@@ -48,11 +50,18 @@ HRESULT CDispatchMap::CoerceArgument(const VARIANT& source, VARTYPE type, VARIAN
         if (src == nullptr) return DISP_E_TYPEMISMATCH;
     }
     if (V_VT(src) == VT_ERROR) return DISP_E_PARAMNOTOPTIONAL;
+    HRESULT hr = S_OK;
     if (V_VT(src) == type) {
         *out = *src;  // plain numbers: nothing to own
-        return S_OK;
+    } else {
+        hr = VariantChangeType(out, const_cast<VARIANT*>(src), 0, type);
     }
-    return VariantChangeType(out, const_cast<VARIANT*>(src), 0, type);
+    // No parameter means anything by a value that is not a finite number: such a call
+    // is refused here like any other unconvertible argument.
+    if (SUCCEEDED(hr) && V_VT(out) == VT_R4 && !std::isfinite(V_R4(out))) {
+        hr = std::isnan(V_R4(out)) ? DISP_E_TYPEMISMATCH : DISP_E_OVERFLOW;
+    }
+    return hr;
 }
 
 HRESULT CDispatchMap::Invoke(void* object, DISPID dispid, REFIID riid, WORD flags,

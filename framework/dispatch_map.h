@@ -1,7 +1,7 @@
 // Table-driven IDispatch: one entry per method with its name, dispatch identifier,
 // parameter and result types, and a thunk that calls the member function with the
 // converted arguments. The types of an entry come from the member function's own
-// signature (short VT_I2, long/int VT_I4, float VT_R4), so table and handler cannot
+// signature (short VT_I2, long VT_I4, float VT_R4), so table and handler cannot
 // disagree.
 #pragma once
 
@@ -42,15 +42,6 @@ struct VarType<long> {
     static constexpr VARTYPE vt = VT_I4;
     static long Get(const VARIANT& v) { return V_I4(&v); }
     static void Set(VARIANT* v, long x) {
-        V_VT(v) = VT_I4;
-        V_I4(v) = x;
-    }
-};
-template <>
-struct VarType<int> {
-    static constexpr VARTYPE vt = VT_I4;
-    static int Get(const VARIANT& v) { return V_I4(&v); }
-    static void Set(VARIANT* v, int x) {
         V_VT(v) = VT_I4;
         V_I4(v) = x;
     }

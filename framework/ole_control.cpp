@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "com_object.h"
 #include "com_ptr.h"
 #include "ole_module.h"
 
@@ -23,27 +24,8 @@ void ReleaseAndClear(T*& p) {
 }
 
 // The one verb of a control: its property pages.
-class CEnumVerbs final : public IEnumOLEVERB {
+class CEnumVerbs final : public CComObjectBase<IEnumOLEVERB, &IID_IEnumOLEVERB> {
 public:
-    CEnumVerbs() { COleControlModule::ObjectCreated(); }
-    ~CEnumVerbs() { COleControlModule::ObjectDestroyed(); }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumOLEVERB)) {
-            *ppv = static_cast<IEnumOLEVERB*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0) delete this;
-        return refs;
-    }
     STDMETHODIMP Next(ULONG count, OLEVERB* verbs, ULONG* fetched) override {
         if (verbs == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
         ULONG n = 0;
@@ -81,7 +63,6 @@ public:
     }
 
 private:
-    volatile LONG m_refs = 1;
     ULONG m_position = 0;
 };
 

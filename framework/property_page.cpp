@@ -61,34 +61,12 @@ bool ParseDialogTemplate(const void* data, DWORD bytes, DialogLayout* layout) {
 }  // namespace
 
 CPropertyPageBase::CPropertyPageBase(UINT dialogId, UINT captionId)
-    : m_dialogId(dialogId), m_captionId(captionId) {
-    COleControlModule::ObjectCreated();
-}
+    : m_dialogId(dialogId), m_captionId(captionId) {}
 
 CPropertyPageBase::~CPropertyPageBase() {
     if (m_hDlg != nullptr) DestroyWindow(m_hDlg);
     ReleaseObjects();
     if (m_site != nullptr) m_site->Release();
-    COleControlModule::ObjectDestroyed();
-}
-
-STDMETHODIMP CPropertyPageBase::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyPage)) {
-        *ppv = static_cast<IPropertyPage*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CPropertyPageBase::AddRef() { return InterlockedIncrement(&m_refs); }
-
-STDMETHODIMP_(ULONG) CPropertyPageBase::Release() {
-    const LONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
-    return refs;
 }
 
 STDMETHODIMP CPropertyPageBase::SetPageSite(IPropertyPageSite* site) {

@@ -8,16 +8,12 @@
 
 #include <vector>
 
-class CPropertyPageBase : public IPropertyPage {
+#include "com_object.h"
+
+class CPropertyPageBase : public CComObjectBase<IPropertyPage, &IID_IPropertyPage> {
 public:
     CPropertyPageBase(UINT dialogId, UINT captionId);
-    virtual ~CPropertyPageBase();
-    CPropertyPageBase(const CPropertyPageBase&) = delete;
-    CPropertyPageBase& operator=(const CPropertyPageBase&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    ~CPropertyPageBase() override;
 
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override;
     STDMETHODIMP Activate(HWND parent, LPCRECT rect, BOOL modal) override;
@@ -45,7 +41,6 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void ReleaseObjects();
 
-    volatile LONG m_refs = 1;
     UINT m_dialogId;
     UINT m_captionId;
     IPropertyPageSite* m_site = nullptr;

@@ -6,6 +6,7 @@
 
 #include "com_ptr.h"
 #include "ole_module.h"
+#include "typelib_cache.h"
 
 namespace {
 
@@ -73,10 +74,8 @@ HRESULT RegisterModuleTypeLib(HINSTANCE module) {
 
 HRESULT UnregisterModuleTypeLib(HINSTANCE module) {
     return GuardedCall([&] {
-        std::wstring path;
-        if (!ModulePath(module, &path)) return E_FAIL;
         CComRef<ITypeLib> typeLib;
-        HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, typeLib.Put());
+        HRESULT hr = LoadModuleTypeLib(module, typeLib.Put());
         if (FAILED(hr)) return hr;
         TLIBATTR* attr = nullptr;
         hr = typeLib->GetLibAttr(&attr);

@@ -64,13 +64,20 @@ bool SameSlot(const WdPciSlot& a, const WdPciSlot& b) {
 
 bool ForeignPresent() { return S().profile.foreignDevice; }
 
+CardState* CardAtSlot(const WdPciSlot& slot) {
+    for (const auto& card : S().cards) {
+        if (SameSlot(card->profile, slot)) {
+            return card.get();
+        }
+    }
+    return nullptr;
+}
+
 // The configuration space of the function at a slot, or null.
 uint8_t* ConfigSpace(const WdPciSlot& slot) {
     State& s = S();
-    for (const auto& card : s.cards) {
-        if (SameSlot(card->profile, slot)) {
-            return card->config;
-        }
+    if (CardState* card = CardAtSlot(slot)) {
+        return card->config;
     }
     if (ForeignPresent() && SameSlot(s.foreign.slot, slot)) {
         return s.foreign.config;
@@ -232,15 +239,6 @@ bool Lookup(uint32_t command, CommandInfo* info) {
         return false;
     }
     return true;
-}
-
-CardState* CardAtSlot(const WdPciSlot& slot) {
-    for (const auto& card : S().cards) {
-        if (SameSlot(card->profile, slot)) {
-            return card.get();
-        }
-    }
-    return nullptr;
 }
 
 // The card that a registration's resources describe: the first item that names one.

@@ -96,6 +96,21 @@ TEST_F(ControlDispatchTest, WrongCallsAreRefusedBeforeTheCard) {
          DISP_E_OVERFLOW,
          3},
         {"text axis", kRunState, {Str(L"abc")}, DISP_E_TYPEMISMATCH, 0},
+        {"NaN time",
+         kStartTRMove,
+         {I2(0), I4(1000), I4(100), I4(1000), R4(std::numeric_limits<float>::quiet_NaN())},
+         DISP_E_TYPEMISMATCH,
+         0},
+        {"infinite time",
+         kStartTRMove,
+         {I2(0), I4(1000), I4(100), I4(1000), R8(std::numeric_limits<double>::infinity())},
+         DISP_E_OVERFLOW,
+         0},
+        {"minus infinite time",
+         kSVMove,
+         {I2(0), I4(100), I4(1000), R4(-std::numeric_limits<float>::infinity()), R4(0.1f), I2(0)},
+         DISP_E_OVERFLOW,
+         2},
         {"null float",
          kStartTRMove,
          {I2(0), I4(1), I4(1), I4(1), Typed(VT_NULL)},
@@ -135,12 +150,7 @@ TEST_F(ControlDispatchTest, ConvertedValuesReachTheCard) {
     EXPECT_EQ(Must(kSetPosition, Args{Ref(&axis), R8(2.5)}), 0);  // rounds to even
     EXPECT_EQ(Must(kGetPosition, Args{Str(L"1")}), 2);
     Must(kSetPosition, Args{Bool(true), I4(9)});  // axis -1
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    for (VARIANT tacc : {R4(nan), R4(-inf), R8(std::nan(""))}) {
-        EXPECT_EQ(Must(kStartTRMove, Args{I2(0), I4(1000), I4(100), I4(1000), tacc}), -1);
-    }
-    EXPECT_EQ(m_messages, std::vector<std::string>(4, card_text::kBadParameter));
+    EXPECT_EQ(m_messages, std::vector<std::string>(1, card_text::kBadParameter));
 
     // ManuMove2's rV within 16 bits passes; the card takes its bits unsigned.
     for (const long rV : {-1L, 1L}) {

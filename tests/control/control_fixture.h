@@ -27,6 +27,7 @@ enum : DISPID {
     kRunState = 6,
     kGetPosition = 7,
     kSetPosition = 8,
+    kSVMove = 29,
     kStartTRMove = 30,
     kManuMove2 = 49,
 };
