@@ -83,7 +83,10 @@ CConnectionPoint::CConnectionPoint(IUnknown* owner, IConnectionPointContainer* c
     : m_owner(owner), m_container(container), m_iid(iid) {}
 
 CConnectionPoint::~CConnectionPoint() {
-    for (Sink& sink : m_sinks) sink.dispatch->Release();
+    // A sink's release may call back; it must find the list already empty.
+    std::vector<Sink> sinks;
+    sinks.swap(m_sinks);
+    for (Sink& sink : sinks) sink.dispatch->Release();
 }
 
 STDMETHODIMP CConnectionPoint::QueryInterface(REFIID riid, void** ppv) {

@@ -157,7 +157,12 @@ STDMETHODIMP_(ULONG) COleControlBase::AddRef() { return InterlockedIncrement(&m_
 
 STDMETHODIMP_(ULONG) COleControlBase::Release() {
     const LONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
+    if (refs == 0) {
+        // Destruction closes the card and waits while delivering sent messages: a
+        // reference taken and dropped meanwhile must not start a second destruction.
+        InterlockedExchange(&m_refs, 1);
+        delete this;
+    }
     return refs;
 }
 
