@@ -4,29 +4,12 @@
 #include <cstring>
 
 #include "p9050.h"
+#include "p9050_message.h"
 #include "wd_client.h"
 
 namespace {
 
-// Callers pass buffers of at least this size; every line is shorter.
-constexpr size_t kMsgBytes = 140;
 constexpr uint32_t kConfigBar0 = 0x10;
-
-void ClearMsg(char* msg) {
-    if (msg) {
-        msg[0] = '\0';
-    }
-}
-
-__attribute__((format(printf, 2, 3))) void SetMsg(char* msg, const char* format, ...) {
-    if (!msg) {
-        return;
-    }
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(msg, kMsgBytes, format, args);
-    va_end(args);
-}
 
 uint32_t QueryVersion(HANDLE hWD) {
     WdVersion version{};
@@ -85,14 +68,14 @@ private:
 }  // namespace
 
 uint32_t P9050_CountCards(uint32_t vendorId, uint32_t deviceId, char* msg) {
-    ClearMsg(msg);
+    P9050_SetMessage(msg, "%s", "");
     const HANDLE hWD = WD_OpenDevice();
     if (hWD == INVALID_HANDLE_VALUE) {
-        SetMsg(msg, "Failed opening PCI service device\n");
+        P9050_SetMessage(msg, "Failed opening PCI service device\n");
         return 0;
     }
     if (QueryVersion(hWD) < WD_VERSION_REQUIRED) {
-        SetMsg(msg, "Incorrect PCI service version\n");
+        P9050_SetMessage(msg, "Incorrect PCI service version\n");
         WD_CloseDevice(hWD);
         return 0;
     }
@@ -104,12 +87,12 @@ uint32_t P9050_CountCards(uint32_t vendorId, uint32_t deviceId, char* msg) {
 
     const uint32_t count = std::min<uint32_t>(scan.count, WD_MAX_PCI_CARDS);
     if (status != WD_STATUS_SUCCESS) {
-        SetMsg(msg, "WD_PciScanCards() failed with status 0x%x - %s\n", status,
-               WD_StatusText(status));
+        P9050_SetMessage(msg, "WD_PciScanCards() failed with status 0x%x - %s\n", status,
+                         WD_StatusText(status));
     } else if (count == 0) {
-        SetMsg(msg, "no cards found\n");
+        P9050_SetMessage(msg, "no cards found\n");
     } else {
-        SetMsg(msg, "No Error\n");
+        P9050_SetMessage(msg, "No Error\n");
     }
     return count;
 }
@@ -119,18 +102,18 @@ int P9050_Open(P9050Handle** phPlx, uint32_t vendorId, uint32_t deviceId, uint32
     PendingHandle hPlx(static_cast<P9050Handle*>(
         HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(P9050Handle))));
     *phPlx = nullptr;
-    ClearMsg(msg);
+    P9050_SetMessage(msg, "%s", "");
     if (!hPlx.get()) {
         return 0;
     }
 
     hPlx->hWD = WD_OpenDevice();
     if (hPlx->hWD == INVALID_HANDLE_VALUE) {
-        SetMsg(msg, "Failed opening PCI service device\n");
+        P9050_SetMessage(msg, "Failed opening PCI service device\n");
         return 0;
     }
     if (QueryVersion(hPlx->hWD) < WD_VERSION_REQUIRED) {
-        SetMsg(msg, "Incorrect PCI service version\n");
+        P9050_SetMessage(msg, "Incorrect PCI service version\n");
         return 0;
     }
 
@@ -141,11 +124,11 @@ int P9050_Open(P9050Handle** phPlx, uint32_t vendorId, uint32_t deviceId, uint32
     WD_DeviceIoControl(WD_IOCTL_PCI_SCAN, hPlx->hWD, &scan, sizeof(scan), 0);
     const uint32_t count = std::min<uint32_t>(scan.count, WD_MAX_PCI_CARDS);
     if (count == 0) {
-        SetMsg(msg, "Could not find PCI card\n");
+        P9050_SetMessage(msg, "Could not find PCI card\n");
         return 0;
     }
     if (cardIndex >= count) {
-        SetMsg(msg, "Card out of range of available cards\n");
+        P9050_SetMessage(msg, "Card out of range of available cards\n");
         return 0;
     }
     hPlx->pciSlot = scan.slots[cardIndex];
@@ -167,16 +150,17 @@ int P9050_Open(P9050Handle** phPlx, uint32_t vendorId, uint32_t deviceId, uint32
     const uint32_t status = WD_DeviceIoControl(WD_IOCTL_CARD_REGISTER, hPlx->hWD, &hPlx->cardReg,
                                                sizeof(hPlx->cardReg), 0);
     if (hPlx->cardReg.cardHandle == 0) {
-        SetMsg(msg, "Failed locking device. Status 0x%x - %s\n", status, WD_StatusText(status));
+        P9050_SetMessage(msg, "Failed locking device. Status 0x%x - %s\n", status,
+                         WD_StatusText(status));
         return 0;
     }
     if (!P9050_DetectCardElements(hPlx.get())) {
-        SetMsg(msg, "Card does not have all items expected for PLX 9050\n");
+        P9050_SetMessage(msg, "Card does not have all items expected for PLX 9050\n");
         return 0;
     }
 
     *phPlx = hPlx.Release();
-    SetMsg(msg, "No Error\n");
+    P9050_SetMessage(msg, "No Error\n");
     return 1;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "p9050.h"
+#include "p9050_message.h"
 #include "wd_client.h"
 
 namespace {
@@ -20,16 +21,6 @@ constexpr int kDataBits = 16;
 // The EEPROM has 64 words; a higher offset would wrap onto the first words.
 constexpr uint32_t kLastWordOffset = 126;
 constexpr uint32_t kLastDwordOffset = 124;
-
-void Message(char* msg, const char* format, ...)
-    __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
-void Message(char* msg, const char* format, ...) {
-    if (!msg) return;
-    va_list args;
-    va_start(args, format);
-    vsnprintf(msg, 140, format, args);
-    va_end(args);
-}
 
 void WriteCntrl(P9050Handle* hPlx, uint32_t value) {
     P9050_WriteReg(hPlx, P9050_REG_CNTRL, value);
@@ -114,7 +105,7 @@ int P9050_EEPROMReadWord(P9050Handle* hPlx, uint32_t offset, uint16_t* value) {
 
 int P9050_EEPROMWriteWord(P9050Handle* hPlx, uint32_t offset, uint16_t value, char* msg) {
     if (const char* refusal = Refusal(hPlx, offset, kLastWordOffset)) {
-        Message(msg, "%s", refusal);
+        P9050_SetMessage(msg, "%s", refusal);
         return 0;
     }
     const uint32_t address = offset / 2;
@@ -129,48 +120,48 @@ int P9050_EEPROMWriteWord(P9050Handle* hPlx, uint32_t offset, uint16_t value, ch
     uint16_t readBack = 0;
     P9050_EEPROMReadWord(hPlx, offset, &readBack);
     if (readBack != value) {
-        Message(msg, "Write 0x%04x, Read 0x%04x\n", value, readBack);
+        P9050_SetMessage(msg, "Write 0x%04x, Read 0x%04x\n", value, readBack);
         return 0;
     }
-    Message(msg, "No Error\n");
+    P9050_SetMessage(msg, "No Error\n");
     return 1;
 }
 
 int P9050_EEPROMReadDword(P9050Handle* hPlx, uint32_t offset, uint32_t* value, char* msg) {
     *value = 0;
     if (offset % 4 != 0) {
-        Message(msg, "The offset is not a multiple of 4\n");
+        P9050_SetMessage(msg, "The offset is not a multiple of 4\n");
         return 0;
     }
     if (const char* refusal = Refusal(hPlx, offset, kLastDwordOffset)) {
-        Message(msg, "%s", refusal);
+        P9050_SetMessage(msg, "%s", refusal);
         return 0;
     }
     uint16_t high = 0;
     uint16_t low = 0;
     if (!P9050_EEPROMReadWord(hPlx, offset, &high) ||
         !P9050_EEPROMReadWord(hPlx, offset + 2, &low)) {
-        Message(msg, "EEPROM not present\n");
+        P9050_SetMessage(msg, "EEPROM not present\n");
         return 0;
     }
     *value = static_cast<uint32_t>(high) << 16 | low;
-    Message(msg, "No Error\n");
+    P9050_SetMessage(msg, "No Error\n");
     return 1;
 }
 
 int P9050_EEPROMWriteDword(P9050Handle* hPlx, uint32_t offset, uint32_t value, char* msg) {
     if (offset % 4 != 0) {
-        Message(msg, "The offset is not a multiple of 4\n");
+        P9050_SetMessage(msg, "The offset is not a multiple of 4\n");
         return 0;
     }
     if (const char* refusal = Refusal(hPlx, offset, kLastDwordOffset)) {
-        Message(msg, "%s", refusal);
+        P9050_SetMessage(msg, "%s", refusal);
         return 0;
     }
     if (!P9050_EEPROMWriteWord(hPlx, offset, static_cast<uint16_t>(value >> 16), msg) ||
         !P9050_EEPROMWriteWord(hPlx, offset + 2, static_cast<uint16_t>(value), msg)) {
         return 0;
     }
-    Message(msg, "No Error\n");
+    P9050_SetMessage(msg, "No Error\n");
     return 1;
 }

@@ -3,28 +3,14 @@
 
 #include "interrupt_thread.h"
 #include "p9050.h"
+#include "p9050_message.h"
 #include "wd_client.h"
 
 namespace {
 
-// The longest line any message buffer must take, terminating zero included.
-constexpr size_t kMessageBytes = 140;
-
 constexpr uint32_t kChipCommandRegister = 0x00;
 constexpr uint32_t kChipStatusRegister = 0x06;  // RR3 of the selected axis
 constexpr uint16_t kSelectAxis = 0x0F;          // NOP command: only selects the axis
-
-void SetMessage(char* msg, const char* format, uint32_t status) {
-    if (msg != nullptr) {
-        std::snprintf(msg, kMessageBytes, format, status, WD_StatusText(status));
-    }
-}
-
-void SetNoError(char* msg) {
-    if (msg != nullptr) {
-        std::snprintf(msg, kMessageBytes, "No Error\n");
-    }
-}
 
 constexpr char kEnableFailed[] = "InterruptEnable() Failed with Status 0x%x - %s\n";
 
@@ -62,7 +48,8 @@ int P9050_IntEnable(P9050Handle* hPlx, P9050IntHandler handler, char* msg) {
     }
     // Without both windows the list would address ports 0x4C, 0 and 6 of no card.
     if (!P9050_IsAddrSpaceActive(hPlx, 1) || !P9050_IsAddrSpaceActive(hPlx, 2)) {
-        SetMessage(msg, kEnableFailed, WD_INVALID_PARAMETER);
+        P9050_SetMessage(msg, kEnableFailed, WD_INVALID_PARAMETER,
+                         WD_StatusText(WD_INVALID_PARAMETER));
         return 0;
     }
     BuildInterruptCommands(hPlx);
@@ -73,10 +60,10 @@ int P9050_IntEnable(P9050Handle* hPlx, P9050IntHandler handler, char* msg) {
     const uint32_t status =
         InterruptEnable(&hPlx->intThread, hPlx->hWD, &hPlx->intDesc, P9050_IntHandlerAdapter, hPlx);
     if (status != WD_STATUS_SUCCESS) {
-        SetMessage(msg, kEnableFailed, status);
+        P9050_SetMessage(msg, kEnableFailed, status, WD_StatusText(status));
         return 0;
     }
-    SetNoError(msg);
+    P9050_SetMessage(msg, "No Error\n");
     return 1;
 }
 
