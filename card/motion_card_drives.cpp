@@ -139,9 +139,7 @@ short CMotionCard::StartTRMove(short axis, int32_t lPulse, int32_t sV, int32_t r
     SetStartSpeed(a, SpeedToSV(a, sV));
     if (accelerates) SetAccel(a, AccelToA(a, Rate(ToSingle(LinearQuotient(sV, rV, Tacc)))));
     SetDecelMode(a, 0);
-    const int64_t pulses = lPulse;
-    StartFixedDrive(a, SpeedToV(a, drive), static_cast<int32_t>(pulses < 0 ? -pulses : pulses),
-                    lPulse < 0, false);
+    StartFixedDrive(a, SpeedToV(a, drive), PulseCount(lPulse), lPulse < 0, false);
     return 0;
 }
 
@@ -160,9 +158,7 @@ short CMotionCard::StartTRNMove(short axis, int32_t lPulse, int32_t sV, int32_t 
     SetDecelMode(a, 1);
     SetAccel(a, AccelToA(a, Rate(ToSingle(LinearQuotient(sV, rV, Tacc)))));
     SetDecel(a, DecelToD(a, Rate(ToSingle(LinearQuotient(sV, rV, Tdec)))));
-    const int64_t pulses = lPulse;
-    StartFixedDrive(a, SpeedToV(a, rV), static_cast<int32_t>(pulses < 0 ? -pulses : pulses),
-                    lPulse < 0, false);
+    StartFixedDrive(a, SpeedToV(a, rV), PulseCount(lPulse), lPulse < 0, false);
     return 0;
 }
 
@@ -216,9 +212,7 @@ short CMotionCard::StartSRMove(short axis, int32_t lPulse, int32_t sV, int32_t r
     SetAccel(a, AccelToA(a, rates.accel));
     SetJerk(a, JerkToK(a, rates.jerk));
     SetDecelMode(a, 0);
-    const int64_t pulses = lPulse;
-    StartSCurveFixedDrive(a, SpeedToV(a, rV), static_cast<int32_t>(pulses < 0 ? -pulses : pulses),
-                          lPulse < 0);
+    StartSCurveFixedDrive(a, SpeedToV(a, rV), PulseCount(lPulse), lPulse < 0);
     return 0;
 }
 
@@ -240,9 +234,7 @@ short CMotionCard::StartSRNMove(short axis, int32_t lPulse, int32_t sV, int32_t 
     SetAccel(a, AccelToA(a, rates.accel));
     SetDecel(a, DecelToD(a, SCurveDecel(sV, rV, Tldec, Tsdec)));
     SetJerk(a, JerkToK(a, rates.jerk));
-    const int64_t pulses = lPulse;
-    StartSCurveFixedDrive(a, SpeedToV(a, rV), static_cast<int32_t>(pulses < 0 ? -pulses : pulses),
-                          lPulse < 0);
+    StartSCurveFixedDrive(a, SpeedToV(a, rV), PulseCount(lPulse), lPulse < 0);
     return 0;
 }
 

@@ -26,6 +26,11 @@ inline bool MagnitudeWithin(int64_t value, int64_t limit) {
     return value <= limit && -value <= limit;
 }
 
+// The pulse count of a checked relative distance; -2147483648 never gets this far.
+inline int32_t PulseCount(int32_t distance) {
+    return static_cast<int32_t>(distance < 0 ? -static_cast<int64_t>(distance) : distance);
+}
+
 // A distance of 64 bits narrowed for a relative core: anything beyond 32 bits lies far
 // outside every accepted magnitude, so the saturated value is refused just the same.
 inline int32_t NarrowDistance(int64_t distance) {
