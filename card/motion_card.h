@@ -139,6 +139,8 @@ protected:
     // The multiplier rule for a governing speed: M = trunc(s / 8000 + 0.5), clamped to
     // 1..500 before it is cut to 16 bits, then stored by SetMultiple. Writes no range.
     void ChooseMultiple(uint16_t axis, uint32_t speed);
+    // ChooseMultiple, then the range 8000000 / M: how every single-axis drive starts.
+    void ChooseMultipleAndRange(uint16_t axis, uint32_t speed);
     double GetMultiple(uint16_t axis) const;
     uint16_t SpeedToSV(uint16_t axis, int32_t speed);
     int32_t SpeedToV(uint16_t axis, int32_t speed);

@@ -33,6 +33,11 @@ void CMotionCard::ChooseMultiple(uint16_t axis, uint32_t speed) {
     SetMultiple(axis, static_cast<uint16_t>(multiple));
 }
 
+void CMotionCard::ChooseMultipleAndRange(uint16_t axis, uint32_t speed) {
+    ChooseMultiple(axis, speed);
+    SetRange(axis, 8000000 / m_wMultiple[axis]);
+}
+
 double CMotionCard::GetMultiple(uint16_t axis) const { return m_wMultiple[axis]; }
 
 uint16_t CMotionCard::SpeedToSV(uint16_t axis, int32_t speed) {

@@ -93,8 +93,7 @@ short CMotionCard::TVMove(short axis, int32_t sV, int32_t rV, float Tacc, short 
 
     const uint16_t a = static_cast<uint16_t>(axis);
     const bool accelerates = !SpeedNotAbove(rV, sV);
-    ChooseMultiple(a, static_cast<uint32_t>(accelerates ? rV : sV));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(accelerates ? rV : sV));
     // A trapezoid must not run with the jerk a previous S-curve left behind.
     if (m_wWR3[a] & kWR3SCurve) ClearSCurveMode(a);
     if (accelerates) SetAccel(a, AccelToA(a, Rate(LinearQuotient(sV, rV, Tacc))));
@@ -112,8 +111,7 @@ short CMotionCard::SVMove(short axis, int32_t sV, int32_t rV, float Tacc, float 
 
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tacc, Tsacc);
-    ChooseMultiple(a, static_cast<uint32_t>(rV));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetSCurveMode(a);
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetAccel(a, AccelToA(a, rates.accel));
@@ -134,8 +132,7 @@ short CMotionCard::StartTRMove(short axis, int32_t lPulse, int32_t sV, int32_t r
     const uint16_t a = static_cast<uint16_t>(axis);
     const bool accelerates = !SpeedNotAbove(rV, sV);
     const int32_t drive = accelerates ? rV : sV;
-    ChooseMultiple(a, static_cast<uint32_t>(drive));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(drive));
     SetStartSpeed(a, SpeedToSV(a, sV));
     if (accelerates) SetAccel(a, AccelToA(a, Rate(ToSingle(LinearQuotient(sV, rV, Tacc)))));
     SetDecelMode(a, 0);
@@ -152,8 +149,7 @@ short CMotionCard::StartTRNMove(short axis, int32_t lPulse, int32_t sV, int32_t 
     if (!CheckOpen()) return -1;
 
     const uint16_t a = static_cast<uint16_t>(axis);
-    ChooseMultiple(a, static_cast<uint32_t>(rV));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetDecelMode(a, 1);
     SetAccel(a, AccelToA(a, Rate(ToSingle(LinearQuotient(sV, rV, Tacc)))));
@@ -172,8 +168,7 @@ short CMotionCard::StartTAMove(short axis, int32_t lPulse, int32_t sV, int32_t r
     const uint16_t a = static_cast<uint16_t>(axis);
     const bool accelerates = !SpeedNotAbove(rV, sV);
     const int32_t drive = accelerates ? rV : sV;
-    ChooseMultiple(a, static_cast<uint32_t>(drive));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(drive));
     const int64_t distance = static_cast<int64_t>(lPulse) - GetPosition(axis);
     // A target out of reach is refused, not cut short to the counter's limit.
     if (!MagnitudeWithin(distance, kMaxDrivePulses)) return RefuseParameter();
@@ -206,8 +201,7 @@ short CMotionCard::StartSRMove(short axis, int32_t lPulse, int32_t sV, int32_t r
 
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tacc, Tsacc);
-    ChooseMultiple(a, static_cast<uint32_t>(rV));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetAccel(a, AccelToA(a, rates.accel));
     SetJerk(a, JerkToK(a, rates.jerk));
@@ -227,8 +221,7 @@ short CMotionCard::StartSRNMove(short axis, int32_t lPulse, int32_t sV, int32_t 
 
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tlacc, Tsacc);
-    ChooseMultiple(a, static_cast<uint32_t>(rV));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetDecelMode(a, 1);
     SetAccel(a, AccelToA(a, rates.accel));
@@ -248,8 +241,7 @@ short CMotionCard::StartSAMove(short axis, int32_t lPulse, int32_t sV, int32_t r
 
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tlacc, Tsacc);
-    ChooseMultiple(a, static_cast<uint32_t>(rV));
-    SetRange(a, 8000000 / m_wMultiple[a]);
+    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     const int64_t distance = static_cast<int64_t>(lPulse) - GetPosition(axis);
     // A target out of reach is refused, not cut short to the counter's limit.
     if (!MagnitudeWithin(distance, kMaxDrivePulses)) return RefuseParameter();
