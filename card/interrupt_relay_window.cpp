@@ -1,33 +1,11 @@
 #include "interrupt_relay_window.h"
 
 #include "motion_card.h"
+#include "window_class.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VornInterruptRelay";
-
-// Registration and unregistration of the class race between threads creating and
-// destroying relay windows.
-SRWLOCK g_classLock = SRWLOCK_INIT;
-
-// The module that holds this code (the control DLL, or the program it is linked into):
-// the class must belong to it, so it can be unregistered before the module unloads.
-HINSTANCE CodeModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&CodeModule), &module);
-    return module;
-}
-
-bool RegisterRelayClass(HINSTANCE instance, WNDPROC proc) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 }  // namespace
 
@@ -39,13 +17,16 @@ bool CInterruptRelayWindow::Create(Callback callback, void* context) {
     }
     m_callback = callback;
     m_context = context;
-    const HINSTANCE instance = CodeModule();
-    AcquireSRWLockExclusive(&g_classLock);
-    if (RegisterRelayClass(instance, WindowProc)) {
-        m_hWnd = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                                 this);
+    // The class belongs to the module holding this code, which may be a program that
+    // links the card statically.
+    WNDCLASSEXW wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = CodeModuleHandle();
+    wc.lpszClassName = kClassName;
+    if (RegisterWindowClassOnce(wc)) {
+        m_hWnd = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 wc.hInstance, this);
     }
-    ReleaseSRWLockExclusive(&g_classLock);
     return m_hWnd != nullptr;
 }
 
@@ -53,12 +34,8 @@ void CInterruptRelayWindow::Destroy() {
     if (m_hWnd == nullptr) {
         return;
     }
-    AcquireSRWLockExclusive(&g_classLock);
     DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
-    // Fails while another relay window of the class exists; the last one removes it.
-    UnregisterClassW(kClassName, CodeModule());
-    ReleaseSRWLockExclusive(&g_classLock);
 }
 
 LRESULT CALLBACK CInterruptRelayWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam,

@@ -4,14 +4,18 @@
 #include <olectl.h>
 
 #include "vorn_305q_app.h"
+#include "window_class.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             DisableThreadLibraryCalls(instance);
             return theApp.Attach(instance);
         case DLL_PROCESS_DETACH:
             theApp.Detach();
+            // On FreeLibrary (not at process exit) no window of ours exists any more;
+            // a later load must not find classes pointing into this image.
+            if (reserved == nullptr) UnregisterModuleWindowClasses();
             break;
         default:
             break;

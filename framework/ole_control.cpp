@@ -1,5 +1,7 @@
 #include "ole_control.h"
 
+#include "window_class.h"
+
 #include <cstring>
 #include <new>
 
@@ -68,16 +70,13 @@ private:
 
 // The window class of in-place windows, registered on first use.
 bool EnsureWindowClass(WNDPROC proc) {
-    const HINSTANCE instance = COleControlModule::Instance();
     WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExW(instance, kWindowClass, &wc)) return true;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
+    wc.hInstance = COleControlModule::Instance();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kWindowClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(wc);
 }
 
 }  // namespace
@@ -517,9 +516,6 @@ void COleControlBase::DestroyControlWindow() {
     const HWND hwnd = m_hWnd;
     m_hWnd = nullptr;
     DestroyWindow(hwnd);
-    // Fails while other controls still have windows; the last one removes the class, so
-    // none is left behind when the module unloads.
-    UnregisterClassW(kWindowClass, COleControlModule::Instance());
 }
 
 LRESULT CALLBACK COleControlBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
