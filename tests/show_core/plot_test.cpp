@@ -1,0 +1,183 @@
+// The trajectory plot's mapping, grid, labels, zoom and offsets, and the two-axis page's and
+// panels' texts and calls.
+#include <gtest/gtest.h>
+
+#include "page_texts.h"
+#include "panel_calls.h"
+#include "plot_model.h"
+
+namespace {
+
+void ExpectPixel(const PlotPixel& p, int x, int y) {
+    EXPECT_EQ(p.x, x);
+    EXPECT_EQ(p.y, y);
+}
+
+void ExpectBox(const PlotBox& b, int left, int top, int right, int bottom) {
+    EXPECT_EQ(b.left, left);
+    EXPECT_EQ(b.top, top);
+    EXPECT_EQ(b.right, right);
+    EXPECT_EQ(b.bottom, bottom);
+}
+
+class PlotTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_plot.Init(356, 340); }  // step 30, grid bottom 315
+    CPlotModel m_plot;
+};
+
+TEST_F(PlotTest, WorkedMapping) {
+    EXPECT_EQ(m_plot.Step(), 30);
+    EXPECT_EQ(m_plot.OriginY(), 315);
+    ExpectPixel(m_plot.ZeroPixel(), 185, 165);
+    ExpectPixel(m_plot.PixelOf({250, -100}), 260, 195);
+    ExpectBox(m_plot.ZeroMarkBox(), 181, 161, 189, 169);
+    ExpectBox(m_plot.GridBox(), 35, 15, 335, 315);
+
+    m_plot.ZoomOut();  // 200 pulses a division
+    ExpectPixel(m_plot.PixelOf({250, -100}), 222, 180);
+    ExpectPixel(m_plot.PixelOf({1, 1}), 185, 164);  // 185.15 and 164.85, truncated
+}
+
+TEST_F(PlotTest, TruncationTowardZeroAndOffsets) {
+    for (int i = 0; i < 15; ++i) m_plot.MoveLeft();
+    EXPECT_EQ(m_plot.OffsetX(), 10);
+    ExpectPixel(m_plot.ZeroPixel(), -265, 165);
+    ExpectPixel(m_plot.PixelOf({-1, 0}), -265, 165);  // -265.3
+    ExpectPixel(m_plot.PixelOf({1, 0}), -264, 165);   // -264.7
+
+    m_plot.MoveRight();
+    m_plot.MoveDown();
+    ExpectPixel(m_plot.ZeroPixel(), 35 - 9 * 30, 315 - 4 * 30);
+    m_plot.MoveUp();
+    m_plot.MoveUp();
+    EXPECT_EQ(m_plot.OffsetY(), -6);
+    ExpectPixel(m_plot.ZeroPixel(), -235, 135);
+    ExpectBox(m_plot.ZeroMarkBox(), -239, 131, -231, 139);  // outside the grid, still given
+}
+
+TEST_F(PlotTest, PathAndEndMark) {
+    EXPECT_TRUE(m_plot.AddPoint(250, -100));
+    EXPECT_TRUE(m_plot.PathPixels().empty());  // one point: no path
+    EXPECT_FALSE(m_plot.AddPoint(250, -100));
+    EXPECT_EQ(m_plot.Points().size(), 1u);
+    EXPECT_TRUE(m_plot.AddPoint(0, 0));
+    EXPECT_TRUE(m_plot.AddPoint(250, -100));  // equal to an older point, not to the last
+    const std::vector<PlotPixel> path = m_plot.PathPixels();
+    ASSERT_EQ(path.size(), 3u);
+    ExpectPixel(path[0], 260, 195);
+    ExpectPixel(path[1], 185, 165);
+    ExpectPixel(path[2], 260, 195);
+    ExpectBox(m_plot.EndMarkBox(), 258, 193, 262, 197);
+
+    // The end mark comes from the unrounded place: fx = 1.4 gives a left edge of 0, not -1.
+    for (int i = 0; i < 5; ++i) m_plot.MoveLeft();
+    EXPECT_TRUE(m_plot.AddPoint(-112, 0));
+    ExpectPixel(m_plot.PixelOf({-112, 0}), 1, 165);
+    ExpectBox(m_plot.EndMarkBox(), 0, 163, 3, 167);
+
+    m_plot.ZoomOut();
+    m_plot.ClearPoints();
+    EXPECT_TRUE(m_plot.Points().empty());
+    EXPECT_EQ(m_plot.GetScale(), 2);
+    EXPECT_EQ(m_plot.OffsetX(), 0);
+}
+
+TEST_F(PlotTest, GridLines) {
+    const std::vector<PlotLine> lines = m_plot.GridLines();
+    ASSERT_EQ(lines.size(), 22u);
+    ExpectPixel(lines[0].from, 35, 5);
+    ExpectPixel(lines[0].to, 35, 315);
+    ExpectPixel(lines[1].from, 35, 315);
+    ExpectPixel(lines[1].to, 341, 315);
+    ExpectPixel(lines[2].from, 35, 285);
+    ExpectPixel(lines[2].to, 335, 285);
+    ExpectPixel(lines[11].from, 35, 15);
+    ExpectPixel(lines[11].to, 335, 15);
+    ExpectPixel(lines[12].from, 65, 315);
+    ExpectPixel(lines[12].to, 65, 15);
+    ExpectPixel(lines[21].from, 335, 315);
+    ExpectPixel(lines[21].to, 335, 15);
+}
+
+TEST_F(PlotTest, Labels) {
+    EXPECT_EQ(PlotLabelText(0), L" 0");
+    EXPECT_EQ(PlotLabelText(5), L" 5");
+    EXPECT_EQ(PlotLabelText(10), L" 10");
+    EXPECT_EQ(PlotLabelText(-5), L"-5");
+    EXPECT_EQ(PlotLabelText(-10), L"-10");
+
+    const std::vector<PlotLabel> labels = m_plot.Labels();
+    ASSERT_EQ(labels.size(), 22u);
+    ExpectPixel(labels[0].topLeft, 15, 308);
+    EXPECT_EQ(labels[0].text, L"-5");
+    ExpectPixel(labels[5].topLeft, 15, 158);
+    EXPECT_EQ(labels[5].text, L" 0");
+    ExpectPixel(labels[10].topLeft, 15, 8);
+    EXPECT_EQ(labels[10].text, L" 5");
+    ExpectPixel(labels[11].topLeft, 28, 322);
+    EXPECT_EQ(labels[11].text, L"-5");
+    ExpectPixel(labels[21].topLeft, 328, 322);
+    EXPECT_EQ(labels[21].text, L" 5");
+
+    m_plot.MoveRight();
+    m_plot.MoveDown();
+    EXPECT_EQ(m_plot.Labels()[0].text, L"-4");
+    EXPECT_EQ(m_plot.Labels()[11].text, L"-6");
+}
+
+TEST_F(PlotTest, ZoomLimitsAndRatio) {
+    m_plot.ZoomIn();
+    EXPECT_EQ(m_plot.GetScale(), 1);
+    EXPECT_EQ(PlotRatioText(m_plot.GetScale()), L"（主轴  1:100  从轴  1:100）");
+    for (int i = 0; i < 24; ++i) m_plot.ZoomOut();
+    EXPECT_EQ(m_plot.GetScale(), 16777216);
+    m_plot.ZoomOut();
+    EXPECT_EQ(m_plot.GetScale(), 16777216);
+    EXPECT_EQ(PlotRatioText(m_plot.GetScale()), L"（主轴  1:1677721600  从轴  1:1677721600）");
+    m_plot.ZoomIn();
+    EXPECT_EQ(m_plot.GetScale(), 8388608);
+    m_plot.Init(356, 340);
+    EXPECT_EQ(m_plot.GetScale(), 1);
+    EXPECT_EQ(m_plot.OffsetX(), -5);
+    EXPECT_EQ(m_plot.OffsetY(), -5);
+}
+
+TEST(PageTextTest, TitlesAndRefills) {
+    EXPECT_EQ(ConfigPageTitle(0, 2), L"对(卡:0 轴:2)进行信息配置");
+    EXPECT_EQ(OneAxisPageTitle(1, 3), L"(卡:1 轴:3)的单轴运动");
+    EXPECT_EQ(TwoAxisPageTitle(0, 0, 1), L"卡0的两轴运动：轴0，轴1");
+    EXPECT_EQ(IntegerText(-2147483648LL), L"-2147483648");
+    EXPECT_EQ(OneAxisTimeRefillText(0.5f), L"0.50");
+    EXPECT_EQ(PanelTimeRefillText(0.1), L"0.100000");
+}
+
+TEST(PanelCallTest, InitialValuesAndAxes) {
+    const LineRMoveArgs line = LineRMoveArgsFor(LinearPanelValues{}, 0, 1);
+    EXPECT_EQ(line.axis0, 0);
+    EXPECT_EQ(line.axis1, 1);
+    EXPECT_EQ(line.pulse0, 100);
+    EXPECT_EQ(line.pulse1, 100);
+    EXPECT_EQ(line.sV, 200);
+    EXPECT_EQ(line.rV, 1000);
+    EXPECT_EQ(line.tAcc, 0.1f);  // nearest, not truncated
+
+    CirclePanelValues values;
+    values.nCenterX = -7;
+    values.nEndY = 300;
+    values.nDirection = 1;
+    const CircleDrawRArgs circle = CircleDrawRArgsFor(values, 3, 2);
+    EXPECT_EQ(circle.axis0, 3);
+    EXPECT_EQ(circle.axis1, 2);
+    EXPECT_EQ(circle.core0, -7);
+    EXPECT_EQ(circle.core1, 100);
+    EXPECT_EQ(circle.stop0, 200);
+    EXPECT_EQ(circle.stop1, 300);
+    EXPECT_EQ(circle.sV, 200);
+    EXPECT_EQ(circle.rV, 1000);
+    EXPECT_EQ(circle.tAcc, 0.1f);
+    EXPECT_EQ(circle.dir, 1);
+    EXPECT_EQ(CircleDrawRArgsFor(CirclePanelValues{}, 0, 1).dir, 0);
+}
+
+}  // namespace
