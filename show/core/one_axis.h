@@ -26,8 +26,8 @@ enum class EMotionMethod {
     ManuMove2,
 };
 
-// One start: the method and its arguments in the method's own order. Arguments a method
-// does not take are left zero.
+// One start: the method and the arguments it takes, named after the method's parameters.
+// Arguments a method does not take are left zero.
 struct MotionCall {
     EMotionMethod method = EMotionMethod::None;
     short axis = 0;
@@ -93,7 +93,7 @@ struct OneAxisPollInput {
     int32_t inputs = 0;    // GetInput, all four axes
     bool continuous = true;
     int32_t distance = 0;
-    int32_t direction = 0;
+    int32_t direction = 0;  // the command position is negated for 1 only
     int32_t tolerance = 0;
 };
 
