@@ -15,6 +15,8 @@
 
 #include "p9050.h"
 
+struct ChipParameter;  // a command setter's code, data width and clamp
+
 class CMotionCard {
 public:
     CMotionCard();
@@ -115,6 +117,7 @@ protected:
     uint16_t ReadRR5();
 
     // Command setters (clamped) and readers.
+    void WriteParameter(uint16_t axis, const ChipParameter& parameter, int32_t value);
     void SetRange(uint16_t axis, int32_t value);
     void SetJerk(uint16_t axis, int32_t value);
     void SetAccel(uint16_t axis, int32_t value);

@@ -2,17 +2,12 @@
 #include <cstdint>
 
 #include "card_message.h"
+#include "chip_registers.h"
 #include "motion_card.h"
 
+using namespace chip;
+
 namespace {
-
-enum : uint16_t {
-    CMD_DECEL_STOP = 0x26,
-    CMD_INSTANT_STOP = 0x27,
-    ALL_AXES = 0x0F00,
-};
-
-uint16_t AxisBit(short axis) { return static_cast<uint16_t>(0x0100u << axis); }
 
 bool AxisOutOfRange(short axis) { return static_cast<uint16_t>(axis) > 3; }
 
@@ -51,9 +46,9 @@ void CMotionCard::SetComM(short axis, int32_t data) {
     SetCompMinus(static_cast<uint16_t>(axis), data);
 }
 
-void CMotionCard::DecelStop(uint16_t axis) { WriteCommand(axis, CMD_DECEL_STOP); }
+void CMotionCard::DecelStop(uint16_t axis) { WriteCommand(axis, kCmdDecelStop); }
 
-void CMotionCard::InstantStop(uint16_t axis) { WriteCommand(axis, CMD_INSTANT_STOP); }
+void CMotionCard::InstantStop(uint16_t axis) { WriteCommand(axis, kCmdInstantStop); }
 
 void CMotionCard::StopAxisDec(short axis) {
     if (!CheckAxis(axis) || !CheckOpen()) return;
@@ -75,7 +70,7 @@ void CMotionCard::StopAxes(const short* axes, int count, uint16_t code) {
             ShowCardMessage(card_text::kBadParameter);
             return;
         }
-        word = static_cast<uint16_t>(word + AxisBit(axes[i]));
+        word = static_cast<uint16_t>(word + AxisBit(static_cast<uint16_t>(axes[i])));
     }
     if (!CheckOpen()) return;
     WriteCommandDirect(word);
@@ -83,32 +78,32 @@ void CMotionCard::StopAxes(const short* axes, int count, uint16_t code) {
 
 void CMotionCard::Stop2AxisDec(short axis0, short axis1) {
     const short axes[] = {axis0, axis1};
-    StopAxes(axes, 2, CMD_DECEL_STOP);
+    StopAxes(axes, 2, kCmdDecelStop);
 }
 
 void CMotionCard::Stop2AxisInst(short axis0, short axis1) {
     const short axes[] = {axis0, axis1};
-    StopAxes(axes, 2, CMD_INSTANT_STOP);
+    StopAxes(axes, 2, kCmdInstantStop);
 }
 
 void CMotionCard::Stop3axisDec(short axis0, short axis1, short axis2) {
     const short axes[] = {axis0, axis1, axis2};
-    StopAxes(axes, 3, CMD_DECEL_STOP);
+    StopAxes(axes, 3, kCmdDecelStop);
 }
 
 void CMotionCard::Stop3AxisInst(short axis0, short axis1, short axis2) {
     const short axes[] = {axis0, axis1, axis2};
-    StopAxes(axes, 3, CMD_INSTANT_STOP);
+    StopAxes(axes, 3, kCmdInstantStop);
 }
 
 void CMotionCard::StopAllDec() {
     if (!CheckOpen()) return;
-    WriteCommandDirect(ALL_AXES + CMD_DECEL_STOP);
+    WriteCommandDirect(kAxisBits + kCmdDecelStop);
 }
 
 void CMotionCard::StopAllInst() {
     if (!CheckOpen()) return;
-    WriteCommandDirect(ALL_AXES + CMD_INSTANT_STOP);
+    WriteCommandDirect(kAxisBits + kCmdInstantStop);
 }
 
 short CMotionCard::RunState(short axis) {

@@ -3,27 +3,14 @@
 #include <cstdint>
 
 #include "card_message.h"
+#include "chip_registers.h"
 #include "motion_card.h"
 #include "motion_rates.h"
 
+using namespace chip;
 using namespace motion_rates;
 
 namespace {
-
-enum : uint16_t {
-    kCmdDecelPoint = 0x07,
-    kCmdFixedPlus = 0x20,
-    kCmdFixedMinus = 0x21,
-    kCmdContinuousPlus = 0x22,
-    kCmdContinuousMinus = 0x23,
-    kCmdPrepare = 0x3B,
-};
-
-enum : uint16_t {
-    kWR3ManualDecel = 0x0001,
-    kWR3UseDecel = 0x0002,
-    kWR3SCurve = 0x0004,
-};
 
 short RefuseParameter() {
     ShowCardMessage(card_text::kBadParameter);

@@ -3,28 +3,14 @@
 #include <utility>
 
 #include "card_message.h"
+#include "chip_registers.h"
 #include "motion_card.h"
 #include "motion_rates.h"
 
+using namespace chip;
 using namespace motion_rates;
 
 namespace {
-
-enum : uint16_t {
-    kCmdCenter = 0x08,
-    kCmdPrepare = 0x3B,
-    kStartLine2 = 0x30,
-    kStartLine3 = 0x31,
-    kStartCircleDir1 = 0x32,
-    kStartCircleDir0 = 0x33,
-};
-
-enum : uint16_t {
-    kWR5AxesMask = 0x003F,
-    kWR5KindMask = 0x0300,
-    kWR5TwoAxes = 0x0100,
-    kWR5ThreeAxes = 0x0300,
-};
 
 // The other axes' ranges scale with the path's share they may have to cover.
 constexpr double kRangeScale2 = 1.4142135;
@@ -53,12 +39,12 @@ void CMotionCard::SetInterpAxes(uint16_t axis0, uint16_t axis1) {
     if (axis0 > 3 || axis1 > 3 || axis0 == axis1) return;
     const uint16_t low = axis0 < axis1 ? axis0 : axis1;
     const uint16_t high = axis0 < axis1 ? axis1 : axis0;
-    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5AxesMask) | low | (high << 2)));
+    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5Axes) | low | (high << kWR5AxisShift)));
 }
 
 void CMotionCard::SetInterpAxes3(uint16_t ax1, uint16_t ax2, uint16_t ax3) {
-    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5AxesMask) | (ax1 & 3) | ((ax2 & 3) << 2) |
-                                   ((ax3 & 3) << 4)));
+    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5Axes) | (ax1 & 3) | ((ax2 & 3) << kWR5AxisShift) |
+                                   ((ax3 & 3) << (2 * kWR5AxisShift))));
 }
 
 void CMotionCard::Line2Interp(short axis0, short axis1, int32_t pulse0, int32_t pulse1, int32_t sV,
@@ -98,11 +84,11 @@ void CMotionCard::Line2Interp(short axis0, short axis1, int32_t pulse0, int32_t 
         SetDriveSpeed(a1, SpeedToV(a1, rV));
     }
 
-    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5KindMask) | kWR5TwoAxes));
+    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5Kind) | kWR5TwoAxes));
     const int32_t range = 8000000 / m_wMultiple[a0];
     SetRange(a0, range);
     SetRange(a1, SaturateToInt32(range * kRangeScale2));
-    WriteCommandDirect(kStartLine2);
+    WriteCommandDirect(kCmdLine2);
 }
 
 void CMotionCard::Line3Interp(short axis0, short axis1, short axis2, int32_t pulse0, int32_t pulse1,
@@ -150,7 +136,7 @@ void CMotionCard::Line3Interp(short axis0, short axis1, short axis2, int32_t pul
     SetRange(ax[0], range);
     SetRange(ax[1], SaturateToInt32(range * kRangeScale2));
     SetRange(ax[2], SaturateToInt32(range * kRangeScale3));
-    WriteCommandDirect(kStartLine3);
+    WriteCommandDirect(kCmdLine3);
 }
 
 void CMotionCard::CircleInterp(short axis0, short axis1, int32_t core0, int32_t core1,
@@ -168,7 +154,7 @@ void CMotionCard::CircleInterp(short axis0, short axis1, int32_t core0, int32_t 
     const uint16_t a1 = static_cast<uint16_t>(axis1);
     SetInterpAxes(a0, a1);
     ChooseMultiple(a0, static_cast<uint32_t>(rV));
-    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5KindMask) | kWR5TwoAxes));
+    WriteWR5(static_cast<uint16_t>((m_wWR5 & ~kWR5Kind) | kWR5TwoAxes));
     const int32_t range = 8000000 / m_wMultiple[a0];
     SetRange(a0, range);
     SetRange(a1, SaturateToInt32(range * kRangeScale2));
@@ -184,7 +170,7 @@ void CMotionCard::CircleInterp(short axis0, short axis1, int32_t core0, int32_t 
     SetAccel(a0, AccelToA(a0, Rate(LinearQuotient(sV, rV, Tacc))));
     SetStartSpeed(a0, SpeedToSV(a0, sV));
     SetDriveSpeed(a0, SpeedToV(a0, rV));
-    WriteCommandDirect(dir == 0 ? kStartCircleDir0 : kStartCircleDir1);
+    WriteCommandDirect(dir == 0 ? kCmdCircleCcw : kCmdCircleCw);
 }
 
 // --- Public forms ----------------------------------------------------------------

@@ -2,8 +2,16 @@
 #include <cstdint>
 
 #include "card_message.h"
+#include "chip_registers.h"
 #include "motion_card.h"
 #include "wd_client.h"
+
+namespace {
+
+// Hardware limit bits 110, what SignalHardLmt gives for data 0.
+constexpr uint16_t kOpeningWR2 = 6u << chip::kWR2HardLimitShift;
+
+}  // namespace
 
 short CMotionCard::GetCardCount() {
     char discarded[1024];
@@ -40,7 +48,7 @@ short CMotionCard::InitCard(short nCard, HWND hWnd) {
     for (uint16_t axis = 0; axis < 4; ++axis) {
         const short a = static_cast<short>(axis);
         WriteWR1(axis, 0);
-        WriteWR2(axis, 0x0018);
+        WriteWR2(axis, kOpeningWR2);
         WriteWR3(axis, 0);
         PulseOutMode(a, 0);
         InputMode(a, 3);

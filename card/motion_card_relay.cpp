@@ -1,10 +1,10 @@
 #include <cstdint>
 
+#include "chip_registers.h"
 #include "motion_card.h"
 
 namespace {
 
-constexpr uint16_t kInterruptEnableMask = 0xFF00;  // WR1 bits 8-15
 constexpr int kAxes = 4;
 
 template <typename T>
@@ -21,7 +21,8 @@ short CMotionCard::SetInterrupt(short axis, short nVal) {
     }
     const uint16_t a = static_cast<uint16_t>(axis);
     // Enables accumulate: a cause once enabled stays so until CloseInterrupt.
-    WriteWR1(a, static_cast<uint16_t>((static_cast<uint16_t>(nVal) << 8) | m_wWR1[a]));
+    WriteWR1(a, static_cast<uint16_t>((static_cast<uint16_t>(nVal) << chip::kWR1InterruptShift) |
+                                      m_wWR1[a]));
     return 0;
 }
 
@@ -30,7 +31,7 @@ short CMotionCard::CloseInterrupt(short axis) {
         return -1;
     }
     const uint16_t a = static_cast<uint16_t>(axis);
-    WriteWR1(a, static_cast<uint16_t>(m_wWR1[a] & ~kInterruptEnableMask));
+    WriteWR1(a, static_cast<uint16_t>(m_wWR1[a] & ~chip::kWR1InterruptEnables));
     return 0;
 }
 

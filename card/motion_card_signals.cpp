@@ -3,31 +3,28 @@
 #include <cstdint>
 
 #include "card_message.h"
+#include "chip_registers.h"
 #include "motion_card.h"
+
+using namespace chip;
 
 namespace {
 
-// Field masks: the register value with the field cleared.
-enum : uint16_t {
-    WR2_PULSE_OUT_MASK = 0xFEBF,
-    WR2_LEVEL_MASK = 0xFF7F,
-    WR2_INPUT_MASK = 0xF1FF,
-    WR2_COMPARE_MASK = 0xFFDF,
-    WR2_SOFT_LIMIT_MASK = 0xFFFC,
-    WR2_HARD_LIMIT_MASK = 0xFFE3,
-    WR2_ALARM_MASK = 0x0FFF,
-    WR1_ORIGIN_MASK = 0xFFF3,
-    WR3_MANUAL_MASK = 0xFFE7,
-};
-
+// Bits 2-3 of an axis's RR2 fill bits 4-5 of its byte of the input word.
+constexpr int kLimitsToInputShift = 2;
 // Input bytes of RR4/RR5 without the two positions that RR2's limit bits fill.
-constexpr uint32_t kInputMask = 0xCFCF;
-constexpr uint16_t kLimitBits = 0x000C;
+constexpr uint32_t kInputMask =
+    0xFFFFu & ~((kRR2Limits << kLimitsToInputShift) | (kRR2Limits << (kLimitsToInputShift + 8)));
+
+// The register value with a field replaced.
+uint16_t WithField(uint16_t value, uint16_t field, uint16_t bits) {
+    return static_cast<uint16_t>((value & ~field) | bits);
+}
 
 }  // namespace
 
 void CMotionCard::PulseOutMode(short axis, short mode) {
-    static const uint16_t kFields[] = {0x0000, 0x0040, 0x0140};
+    static const uint16_t kFields[] = {0, kWR2PulseOutBit6, kWR2PulseOut};
     if (!CheckAxis(axis)) return;
     if (mode < 0 || mode > 2) {
         ShowCardMessage(card_text::kBadParameter);
@@ -35,7 +32,7 @@ void CMotionCard::PulseOutMode(short axis, short mode) {
     }
     if (!CheckOpen()) return;
     const uint16_t a = static_cast<uint16_t>(axis);
-    WriteWR2(a, static_cast<uint16_t>((m_wWR2[a] & WR2_PULSE_OUT_MASK) | kFields[mode]));
+    WriteWR2(a, WithField(m_wWR2[a], kWR2PulseOut, kFields[mode]));
 }
 
 void CMotionCard::LevelMode(short axis, short mode) {
@@ -46,7 +43,7 @@ void CMotionCard::LevelMode(short axis, short mode) {
     }
     if (!CheckOpen()) return;
     const uint16_t a = static_cast<uint16_t>(axis);
-    WriteWR2(a, static_cast<uint16_t>((m_wWR2[a] & WR2_LEVEL_MASK) | (mode != 0 ? 0x0080 : 0)));
+    WriteWR2(a, WithField(m_wWR2[a], kWR2PulseLevel, mode != 0 ? kWR2PulseLevel : 0));
 }
 
 void CMotionCard::InputMode(short axis, short mode) {
@@ -56,16 +53,16 @@ void CMotionCard::InputMode(short axis, short mode) {
     // Unknown modes are not refused: the register is rewritten as it is.
     switch (static_cast<uint16_t>(mode)) {
         case 0:
-            value = static_cast<uint16_t>((value & WR2_INPUT_MASK) | 0x0800);
+            value = WithField(value, kWR2InputMode, kWR2InputBit11);
             break;
         case 1:
-            value = static_cast<uint16_t>((value & WR2_INPUT_MASK) | 0x0400);
+            value = WithField(value, kWR2InputMode, kWR2InputBit10);
             break;
         case 2:
-            value = static_cast<uint16_t>(value & WR2_INPUT_MASK);
+            value = WithField(value, kWR2InputMode, 0);
             break;
         case 3:
-            value = static_cast<uint16_t>((value & WR2_INPUT_MASK) | 0x0200);
+            value = WithField(value, kWR2InputMode, kWR2InputBit9);
             break;
         default:
             break;
@@ -81,27 +78,29 @@ void CMotionCard::WhoCheckCom(short axis, short nWho) {
     }
     if (!CheckOpen()) return;
     const uint16_t a = static_cast<uint16_t>(axis);
-    WriteWR2(a, static_cast<uint16_t>((m_wWR2[a] & WR2_COMPARE_MASK) | (nWho != 0 ? 0x0020 : 0)));
+    WriteWR2(a, WithField(m_wWR2[a], kWR2CompareReal, nWho != 0 ? kWR2CompareReal : 0));
 }
 
 void CMotionCard::SignalSoftLmt(short axis, short data) {
     if (!CheckAxis(axis) || !CheckOpen()) return;
     const uint16_t a = static_cast<uint16_t>(axis);
-    WriteWR2(a, static_cast<uint16_t>((m_wWR2[a] & WR2_SOFT_LIMIT_MASK) | (data & 3)));
+    WriteWR2(a, WithField(m_wWR2[a], kWR2SoftLimits, static_cast<uint16_t>(data & kWR2SoftLimits)));
 }
 
 void CMotionCard::SignalHardLmt(short axis, short data) {
     if (!CheckAxis(axis) || !CheckOpen()) return;
     const uint16_t a = static_cast<uint16_t>(axis);
     // Data 0 keeps the opening default 110.
-    const uint16_t field = static_cast<uint16_t>(((static_cast<uint16_t>(data) + 6u) & 7u) << 2);
-    WriteWR2(a, static_cast<uint16_t>((m_wWR2[a] & WR2_HARD_LIMIT_MASK) | field));
+    const uint16_t field =
+        static_cast<uint16_t>(((static_cast<uint16_t>(data) + 6u) & 7u) << kWR2HardLimitShift);
+    WriteWR2(a, WithField(m_wWR2[a], kWR2HardLimits, field));
 }
 
 void CMotionCard::SignalAlmInp(short axis, short data) {
     if (!CheckAxis(axis) || !CheckOpen()) return;
     const uint16_t a = static_cast<uint16_t>(axis);
-    WriteWR2(a, static_cast<uint16_t>((m_wWR2[a] & WR2_ALARM_MASK) | ((data & 0xF) << 12)));
+    WriteWR2(a, WithField(m_wWR2[a], kWR2AlarmInputs,
+                          static_cast<uint16_t>((data & 0xF) << kWR2AlarmShift)));
 }
 
 void CMotionCard::SignalOrg(short axis, short mode) {
@@ -110,33 +109,33 @@ void CMotionCard::SignalOrg(short axis, short mode) {
     uint16_t field;
     switch (mode) {
         case 0:
-            field = 0x0000;
+            field = 0;
             break;
         case 1:
-            field = 0x000C;
+            field = kWR1OriginBit2 | kWR1OriginBit3;
             break;
         case 2:
-            field = 0x0008;
+            field = kWR1OriginBit3;
             break;
         default:
             return;  // other modes are ignored without a message
     }
-    WriteWR1(a, static_cast<uint16_t>((m_wWR1[a] & WR1_ORIGIN_MASK) | field));
+    WriteWR1(a, WithField(m_wWR1[a], kWR1Origin, field));
 }
 
 void CMotionCard::SetManualContinuous(uint16_t axis) {
     if (!CheckAxis(static_cast<short>(axis)) || !CheckOpen()) return;
-    WriteWR3(axis, static_cast<uint16_t>((m_wWR3[axis] & WR3_MANUAL_MASK) | 0x0008));
+    WriteWR3(axis, WithField(m_wWR3[axis], kWR3Manual, kWR3ManualContinuous));
 }
 
 void CMotionCard::SetManualFixed(uint16_t axis) {
     if (!CheckAxis(static_cast<short>(axis)) || !CheckOpen()) return;
-    WriteWR3(axis, static_cast<uint16_t>((m_wWR3[axis] & WR3_MANUAL_MASK) | 0x0018));
+    WriteWR3(axis, WithField(m_wWR3[axis], kWR3Manual, kWR3ManualFixed));
 }
 
 void CMotionCard::ClearManualMode(uint16_t axis) {
     if (!CheckAxis(static_cast<short>(axis)) || !CheckOpen()) return;
-    WriteWR3(axis, static_cast<uint16_t>(m_wWR3[axis] & WR3_MANUAL_MASK));
+    WriteWR3(axis, WithField(m_wWR3[axis], kWR3Manual, 0));
 }
 
 int32_t CMotionCard::GetInput() {
@@ -145,8 +144,8 @@ int32_t CMotionCard::GetInput() {
     const uint32_t rr5 = ReadRR5();
     uint32_t limits = 0;
     for (uint16_t axis = 0; axis < 4; ++axis) {
-        // Bits 2-3 of each axis's RR2 fill bits 4-5 of its byte.
-        limits |= static_cast<uint32_t>(ReadRR2(axis) & kLimitBits) << (2 + 8 * axis);
+        limits |= static_cast<uint32_t>(ReadRR2(axis) & kRR2Limits)
+                  << (kLimitsToInputShift + 8 * axis);
     }
     return static_cast<int32_t>(((rr5 & kInputMask) << 16) | (rr4 & kInputMask) | limits);
 }

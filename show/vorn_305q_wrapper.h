@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include "vorn_305q_methods.h"
 #include "wnd.h"
 
 class CVorn_305q : public CWnd {
@@ -23,71 +24,35 @@ public:
     BOOL Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
                 UINT id, CCreateContext* context = nullptr) override;
 
-    short InitCard(short nCard);
-    void CloseCard();
-    short SetInterrupt(short axis, short nVal);
-    short CloseInterrupt(short axis);
-    short GetCardCount();
-    short RunState(short axis);
-    long GetPosition(short axis);
-    void SetPosition(short axis, long data);
-    void StopAxisDec(short axis);
-    void StopAxisInst(short axis);
-    void Stop2AxisDec(short axis0, short axis1);
-    void Stop2AxisInst(short axis0, short axis1);
-    void Stop3axisDec(short axis0, short axis1, short axis2);
-    void Stop3AxisInst(short axis0, short axis1, short axis2);
-    void StopAllDec();
-    void StopAllInst();
-    void PulseOutMode(short axis, short mode);
-    void InputMode(short axis, short mode);
-    void SignalAlmInp(short axis, short data);
-    long GetInput();
-    void Setoutput(short val);
-    void SignalHardLmt(short axis, short data);
-    void SignalSoftLmt(short axis, short data);
-    short ManuMove(short axis, long sV, long rV);
-    void SetComP(short axis, long data);
-    void SetComM(short axis, long data);
-    void SignalOrg(short axis, short mode);
-    short TVMove(short axis, long sV, long rV, float Tacc, short dir);
-    short SVMove(short axis, long sV, long rV, float Tacc, float Tsacc, short dir);
-    short StartTRMove(short axis, long lPulse, long sV, long rV, float Tacc);
-    short StartTRNMove(short axis, long lPulse, long sV, long rV, float Tacc, float Tdec);
-    short StartSRMove(short axis, long lPulse, long sV, long rV, float Tacc, float Tsacc);
-    short StartSRNMove(short axis, long lPulse, long sV, long rV, float Tlacc, float Tsacc,
-                       float Tldec, float Tsdec);
-    short StartTAMove(short axis, long lPulse, long sV, long rV, float Tacc);
-    short StartSAMove(short axis, long lPulse, long sV, long rV, float Tlacc, float Tsacc);
-    short StartTANMove(short axis, long lPulse, long sV, long rV, float Tacc, float Tdec);
-    short StartSANMove(short axis, long lPulse, long sV, long rV, float Tlacc, float Tsacc,
-                       float Tldec, float Tsdec);
-    void LineRMove(short axis0, short axis1, long pulse0, long pulse1, long sV, long rV,
-                   float Tacc);
-    void LineAMove(short axis0, short axis1, long pulse0, long pulse1, long sV, long rV,
-                   float Tacc);
-    void Line3RMove(short axis0, short axis1, short axis2, long pulse0, long pulse1, long pulse2,
-                    long sV, long rV, float Tacc);
-    void Line3AMove(short axis0, short axis1, short axis2, long pulse0, long pulse1, long pulse2,
-                    long sV, long rV, float Tacc);
-    void CircleDrawR(short axis0, short axis1, long core0, long core1, long stop0, long stop1,
-                     long sV, long rV, float Tacc, short dir);
-    void LevelMode(short axis, short mode);
-    void VChange(short axis, long rV);
-    long GetExPosition(short axis);
-    void SetExPosition(short axis, long data);
-    void WhoCheckCom(short axis, short nWho);
-    void CircleDrawA(short axis0, short axis1, long core0, long core1, long stop0, long stop1,
-                     long sV, long rV, float Tacc, short dir);
-    // rV is sent as a long; the control takes only -32768 to 32767.
-    short ManuMove2(short axis, long sV, long rV);
+    // One member per automation method, with the type library's types: ManuMove2's rV
+    // is sent as a long, though the control takes only -32768 to 32767.
+#define VORN_WRAPPER_DECLARE(dispid, name, result, count, params) \
+    VORN_RESULT_##result name(VORN_EACH(count, VORN_LIB_PARAM, params));
+    VORN_305Q_METHODS(VORN_WRAPPER_DECLARE)
+#undef VORN_WRAPPER_DECLARE
 
 private:
-    // InvokeHelper with DISPATCH_METHOD; false (and a trace line) when the call failed.
-    template <typename... A>
-    bool Call(DISPID dispid, VARTYPE resultType, void* result, const BYTE* paramTypes, A... args) {
-        return Traced(
-            dispid, InvokeHelper(dispid, DISPATCH_METHOD, resultType, result, paramTypes, args...));
-    }
+    // What a method answers: its result type and the value it returns when the call
+    // could not be made.
+    struct NoResult {
+        using Type = void;
+    };
+    struct CodeResult {  // 0 accepted, -1 refused
+        using Type = short;
+        static constexpr short kFailed = -1;
+    };
+    struct ShortResult {  // counts and states
+        using Type = short;
+        static constexpr short kFailed = 0;
+    };
+    struct LongResult {  // reads
+        using Type = long;
+        static constexpr long kFailed = 0;
+    };
+
+    // InvokeHelper with DISPATCH_METHOD, the parameter-type string made from the
+    // arguments' types; on a failure a trace line and Kind's failure value.
+    template <DISPID Id, typename Kind, typename... A>
+    typename Kind::Type Invoke(A... args);
     static bool Traced(DISPID dispid, HRESULT hr);
 };

@@ -3,15 +3,18 @@
 
 #include <cmath>
 
+using namespace chip;
+
 namespace {
 
-constexpr uint16_t kResetWord = 0x8000;
 constexpr int32_t kFullRange = 8000000;  // the range at which M = 1
 
 bool KnownCode(uint16_t code) {
-    return code <= 0x0D || code == 0x0F || (code >= 0x10 && code <= 0x13) ||
-           (code >= 0x20 && code <= 0x23) || code == 0x26 || code == 0x27 ||
-           (code >= 0x30 && code <= 0x33) || code == 0x3B;
+    return code <= kCmdAccOffset || code == kCmdSelect ||
+           (code >= kCmdReadLogicalPos && code <= kCmdReadAccel) ||
+           (code >= kCmdFixedPlus && code <= kCmdContinuousMinus) || code == kCmdDecelStop ||
+           code == kCmdInstantStop || (code >= kCmdLine2 && code <= kCmdCircleCcw) ||
+           code == kCmdPrepare;
 }
 
 int LowestAxis(uint16_t bits) {
@@ -58,33 +61,33 @@ void SimChip::Write(uint32_t offset, uint16_t value) {
     m_selectPending = false;
     const uint16_t selected = m_axisBits ? m_axisBits : static_cast<uint16_t>(1u << m_lastAxis);
     switch (offset) {
-        case 0:
+        case kWR0:
             Command(value);
             break;
-        case 2:
-        case 4:
-        case 6:
+        case kWR1:
+        case kWR2:
+        case kWR3:
             for (int axis = 0; axis < 4; ++axis) {
                 if (!(selected & (1u << axis))) continue;
                 Axis& a = m_axes[axis];
-                if (offset == 2) a.wr1 = value;
-                if (offset == 4) {
+                if (offset == kWR1) a.wr1 = value;
+                if (offset == kWR2) {
                     a.wr2 = value;
                     RefreshCompare(axis, false);  // the compare source may have changed
                 }
-                if (offset == 6) a.wr3 = value;
+                if (offset == kWR3) a.wr3 = value;
             }
             break;
-        case 8:
+        case kWR4:
             m_wr4 = value;
             break;
-        case 10:
+        case kWR5:
             m_wr5 = value;
             break;
-        case 12:
+        case kWR6:
             m_wr6 = value;
             break;
-        case 14:
+        case kWR7:
             m_wr7 = value;
             break;
         default:
@@ -95,28 +98,28 @@ void SimChip::Write(uint32_t offset, uint16_t value) {
 uint16_t SimChip::Read(uint32_t offset) {
     m_selectPending = false;
     switch (offset) {
-        case 0: {
+        case kRR0: {
             uint16_t rr0 = 0;
             for (int axis = 0; axis < 4; ++axis) {
                 if (Driving(axis)) rr0 |= static_cast<uint16_t>(1u << axis);
             }
             return rr0;
         }
-        case 4:
+        case kRR2:
             return m_axes[SelectedAxis()].rr2;
-        case 6: {
+        case kRR3: {
             Axis& a = m_axes[SelectedAxis()];
             const uint16_t status = a.rr3;
             a.rr3 = 0;
             return status;
         }
-        case 8:
+        case kRR4:
             return m_rr4;
-        case 10:
+        case kRR5:
             return m_rr5;
-        case 12:
+        case kRR6:
             return m_rr6;
-        case 14:
+        case kRR7:
             return m_rr7;
         default:
             return 0;
@@ -124,27 +127,27 @@ uint16_t SimChip::Read(uint32_t offset) {
 }
 
 void SimChip::Command(uint16_t word) {
-    if (word == kResetWord) {
+    if (word == kReset) {
         Reset();
         return;
     }
-    const uint16_t code = word & 0xFF;
-    if ((word & 0xF000) || !KnownCode(code)) {
+    const uint16_t code = word & kCodeBits;
+    if ((word & kNotAxisBits) || !KnownCode(code)) {
         ++m_illegal;
         return;
     }
-    m_axisBits = (word >> 8) & 0x0F;
+    m_axisBits = (word & kAxisBits) >> 8;
     const int lowest = LowestAxis(m_axisBits);
     if (lowest >= 0) m_lastAxis = lowest;
-    if (code == 0x0F) {
+    if (code == kCmdSelect) {
         m_selectPending = true;
         return;
     }
-    if (code >= 0x30 && code <= 0x33) {
+    if (code >= kCmdLine2 && code <= kCmdCircleCcw) {
         StartInterpolation(code);
         return;
     }
-    if (code >= 0x10 && code <= 0x13) {
+    if (code >= kCmdReadLogicalPos && code <= kCmdReadAccel) {
         // The data registers hold one value: that of the lowest named axis.
         if (lowest >= 0) AxisCommand(lowest, code);
         return;
@@ -164,78 +167,78 @@ void SimChip::AxisCommand(int axis, uint16_t code) {
         m_rr7 = static_cast<uint16_t>(static_cast<uint32_t>(value) >> 16);
     };
     switch (code) {
-        case 0x00:
+        case kCmdRange:
             p.range = wide;
             break;
-        case 0x01:
+        case kCmdJerk:
             p.jerk = low;
             break;
-        case 0x02:
+        case kCmdAccel:
             p.accel = low;
             break;
-        case 0x03:
+        case kCmdDecel:
             p.decel = low;
             break;
-        case 0x04:
+        case kCmdStartSpeed:
             p.startSpeed = low;
             break;
-        case 0x05:
+        case kCmdDriveSpeed:
             p.driveSpeed = low;
             SpeedChanged(axis);
             break;
-        case 0x06:
+        case kCmdPulse:
             p.pulse = wide;
             break;
-        case 0x07:
+        case kCmdDecelPoint:
             p.decelPoint = wide;
             break;
-        case 0x08:
+        case kCmdCenter:
             p.center = wide;
             break;
-        case 0x09:
+        case kCmdLogicalPos:
             a.lp = wide;
             RefreshCompare(axis, true);
             break;
-        case 0x0A:
+        case kCmdRealPos:
             a.ep = wide;
             RefreshCompare(axis, true);
             break;
-        case 0x0B:
+        case kCmdCompPlus:
             p.compPlus = wide;
             RefreshCompare(axis, false);
             break;
-        case 0x0C:
+        case kCmdCompMinus:
             p.compMinus = wide;
             RefreshCompare(axis, false);
             break;
-        case 0x0D:
+        case kCmdAccOffset:
             p.accOffset = low;
             break;
-        case 0x10:
+        case kCmdReadLogicalPos:
             latch(a.lp);
             break;
-        case 0x11:
+        case kCmdReadRealPos:
             latch(a.ep);
             break;
-        case 0x12:
+        case kCmdReadSpeed:
             latch(ToChipUnits(SpeedPps(axis) / Multiplier(axis)));
             break;
-        case 0x13:
+        case kCmdReadAccel:
             latch(ToChipUnits(std::fabs(AccelPps2(axis)) / (125.0 * Multiplier(axis))));
             break;
-        case 0x20:
-        case 0x21:
-            StartDrive(axis, true, code == 0x20 ? 1 : -1);
+        case kCmdFixedPlus:
+        case kCmdFixedMinus:
+            StartDrive(axis, true, code == kCmdFixedPlus ? 1 : -1);
             break;
-        case 0x22:
-        case 0x23:
-            StartDrive(axis, false, code == 0x22 ? 1 : -1);
+        case kCmdContinuousPlus:
+        case kCmdContinuousMinus:
+            StartDrive(axis, false, code == kCmdContinuousPlus ? 1 : -1);
             break;
-        case 0x26:
-        case 0x27:
-            Stop(axis, code == 0x26);
+        case kCmdDecelStop:
+        case kCmdInstantStop:
+            Stop(axis, code == kCmdDecelStop);
             break;
-        default:  // 0x3B: the chip only takes note
+        default:  // kCmdPrepare: the chip only takes note
             break;
     }
 }
@@ -255,9 +258,9 @@ simchip::Rates SimChip::RatesOf(int axis) const {
     r.startSpeed = atLeastOne(p.startSpeed) * m;
     r.driveSpeed = atLeastOne(p.driveSpeed) * m;
     r.accel = atLeastOne(p.accel) * 125.0 * m;
-    r.decel = (wr3 & 0x0002) ? atLeastOne(p.decel) * 125.0 * m : r.accel;
+    r.decel = (wr3 & kWR3UseDecel) ? atLeastOne(p.decel) * 125.0 * m : r.accel;
     r.jerk = 62500000.0 * m / atLeastOne(p.jerk);
-    r.sCurve = (wr3 & 0x0004) != 0;
+    r.sCurve = (wr3 & kWR3SCurve) != 0;
     return r;
 }
 
@@ -295,12 +298,12 @@ bool SimChip::InterruptAsserted() const {
 
 void SimChip::Raise(int axis, uint16_t causes) {
     Axis& a = m_axes[axis];
-    a.rr3 |= static_cast<uint16_t>(causes & (a.wr1 >> 8));
+    a.rr3 |= static_cast<uint16_t>(causes & (a.wr1 >> kWR1InterruptShift));
 }
 
 uint16_t SimChip::CompareConditions(int axis) const {
     const Axis& a = m_axes[axis];
-    const int32_t counter = (a.wr2 & 0x0020) ? a.ep : a.lp;
+    const int32_t counter = (a.wr2 & kWR2CompareReal) ? a.ep : a.lp;
     uint16_t conditions = 0;
     conditions |=
         counter >= a.params.compMinus ? simchip::kCompMinusReached : simchip::kBelowCompMinus;

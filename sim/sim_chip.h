@@ -21,7 +21,7 @@ public:
     uint64_t NextEventNs() const;
     // Some axis has a latched, enabled cause (RR3 != 0).
     bool InterruptAsserted() const;
-    // The last command was an axis select (0x0F) and no register access followed yet:
+    // The last command was an axis select (kCmdSelect) and no register access followed yet:
     // an interrupt-time command list must not run now.
     bool SelectPending() const;
 

@@ -13,7 +13,7 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kPi = 3.14159265358979323846;
 constexpr int32_t kMaxPulses = 0x0FFFFFFF;
-constexpr uint16_t kCompareEnables = 0x1E00;
+constexpr uint16_t kCompareEnables = chip::kRR3CompareCauses << chip::kWR1InterruptShift;
 // A distance this close below a whole pulse already counts as that pulse.
 constexpr double kPulseSlack = 1e-7;
 
@@ -76,7 +76,7 @@ uint64_t SimChip::NextEventNs() const {
 
 int64_t SimChip::PulsesToCompareEdge(int axis) const {
     const Axis& a = m_axes[axis];
-    const int64_t counter = (a.wr2 & 0x0020) ? a.ep : a.lp;
+    const int64_t counter = (a.wr2 & chip::kWR2CompareReal) ? a.ep : a.lp;
     int64_t best = std::numeric_limits<int64_t>::max();
     for (const int64_t comp : {int64_t{a.params.compPlus}, int64_t{a.params.compMinus}}) {
         // The conditions flip between comp - 1 and comp.
@@ -88,7 +88,7 @@ int64_t SimChip::PulsesToCompareEdge(int axis) const {
 uint64_t SimChip::NextCompareNs(int axis) const {
     const Axis& a = m_axes[axis];
     if (!(a.wr1 & kCompareEnables)) return UINT64_MAX;
-    const int64_t counter = (a.wr2 & 0x0020) ? a.ep : a.lp;
+    const int64_t counter = (a.wr2 & chip::kWR2CompareReal) ? a.ep : a.lp;
     const int64_t edges[] = {a.params.compPlus, int64_t{a.params.compPlus} - 1, a.params.compMinus,
                              int64_t{a.params.compMinus} - 1};
     int64_t best = std::numeric_limits<int64_t>::max();
@@ -230,8 +230,9 @@ bool SimChip::InInterpolation(int axis) const {
 }
 
 void SimChip::StartInterpolation(uint16_t code) {
-    const int count = code == 0x31 ? 3 : 2;
-    const int axes[3] = {m_wr5 & 3, (m_wr5 >> 2) & 3, (m_wr5 >> 4) & 3};
+    const int count = code == chip::kCmdLine3 ? 3 : 2;
+    const int axes[3] = {m_wr5 & 3, (m_wr5 >> chip::kWR5AxisShift) & 3,
+                         (m_wr5 >> (2 * chip::kWR5AxisShift)) & 3};
     if (axes[0] == axes[1] || (count == 3 && (axes[0] == axes[2] || axes[1] == axes[2]))) {
         ++m_illegal;
         return;
@@ -250,7 +251,7 @@ void SimChip::StartInterpolation(uint16_t code) {
         squares += ip.endPoint[i] * ip.endPoint[i];
     }
     ip.length = std::sqrt(squares);
-    if (code == 0x32 || code == 0x33) {
+    if (code == chip::kCmdCircleCw || code == chip::kCmdCircleCcw) {
         const double cx = m_axes[axes[0]].params.center;
         const double cy = m_axes[axes[1]].params.center;
         const double ex = ip.endPoint[0];
@@ -264,7 +265,7 @@ void SimChip::StartInterpolation(uint16_t code) {
             ip.radius1 = std::hypot(ex - cx, ey - cy);
             ip.angle0 = std::atan2(-cy, -cx);
             const double angle1 = std::atan2(ey - cy, ex - cx);
-            const bool counterClockwise = code == 0x33;
+            const bool counterClockwise = code == chip::kCmdCircleCcw;
             double sweep = 2 * kPi;  // ending where it starts: a full turn
             if (ex != 0 || ey != 0) {
                 sweep = counterClockwise ? angle1 - ip.angle0 : ip.angle0 - angle1;

@@ -5,17 +5,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "chip_registers.h"
+
 namespace simchip {
 
 // RR3 bits; bit k latches the cause enabled by WR1 bit 8 + k.
 enum Cause : uint16_t {
-    kCompMinusReached = 0x0002,  // counter >= COMP-
-    kBelowCompMinus = 0x0004,    // counter < COMP-
-    kBelowCompPlus = 0x0008,     // counter < COMP+
-    kCompPlusReached = 0x0010,   // counter >= COMP+
-    kDecelStarts = 0x0020,
-    kAccelEnds = 0x0040,
-    kDriveEnds = 0x0080,
+    kCompMinusReached = chip::kRR3CompMinusReached,
+    kBelowCompMinus = chip::kRR3BelowCompMinus,
+    kBelowCompPlus = chip::kRR3BelowCompPlus,
+    kCompPlusReached = chip::kRR3CompPlusReached,
+    kDecelStarts = chip::kRR3DecelStarts,
+    kAccelEnds = chip::kRR3AccelEnds,
+    kDriveEnds = chip::kRR3DriveEnds,
 };
 
 // Rates in pulses per second (squared, cubed).
