@@ -69,6 +69,9 @@ public:
         AddRef();
         return S_OK;
     }
+    // None by default; an object class hides it with its own.
+    void* FindRuntimeInterface(REFIID) { return nullptr; }
+
     STDMETHODIMP_(ULONG) AddRef() override {
         if constexpr (Life == CComLife::kContained) {
             return m_owner->AddRef();
@@ -105,10 +108,6 @@ protected:
         if constexpr (Life == CComLife::kModule) COleControlModule::ObjectDestroyed();
     }
     IUnknown* Owner() const { return m_owner; }
-
-public:
-    // None by default; an object class hides it with its own.
-    void* FindRuntimeInterface(REFIID) { return nullptr; }
 
 private:
     volatile LONG m_refs = 1;
