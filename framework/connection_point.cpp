@@ -87,7 +87,7 @@ CConnectionPoint::~CConnectionPoint() {
 }
 
 CInterfaceTable<CConnectionPoint> CConnectionPoint::InterfaceTable() {
-    static const CInterfaceEntry<CConnectionPoint> kInterfaces[] = {
+    static constexpr CInterfaceEntry<CConnectionPoint> kInterfaces[] = {
         InterfaceEntry<CConnectionPoint, IConnectionPoint>(IID_IConnectionPoint),
     };
     return MakeInterfaceTable(kInterfaces);

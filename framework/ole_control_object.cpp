@@ -37,7 +37,7 @@ COleControlBase::~COleControlBase() {
 
 CInterfaceTable<COleControlBase> COleControlBase::InterfaceTable() {
     using C = COleControlBase;
-    static const CInterfaceEntry<C> kInterfaces[] = {
+    static constexpr CInterfaceEntry<C> kInterfaces[] = {
         InterfaceEntry<C, IDispatch>(IID_IDispatch),
         InterfaceEntry<C, IConnectionPointContainer>(IID_IConnectionPointContainer),
         InterfaceEntry<C, IProvideClassInfo2>(IID_IProvideClassInfo),

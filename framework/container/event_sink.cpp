@@ -12,7 +12,7 @@ public:
     CSinkObject(REFIID events, Handler handler) : m_events(events), m_handler(std::move(handler)) {}
 
     static CInterfaceTable<CSinkObject> InterfaceTable() {
-        static const CInterfaceEntry<CSinkObject> kInterfaces[] = {
+        static constexpr CInterfaceEntry<CSinkObject> kInterfaces[] = {
             InterfaceEntry<CSinkObject, IDispatch>(IID_IDispatch),
         };
         return MakeInterfaceTable(kInterfaces);

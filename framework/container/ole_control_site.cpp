@@ -94,7 +94,7 @@ void COleControlSite::Close() {
 
 CInterfaceTable<COleControlSite> COleControlSite::InterfaceTable() {
     using C = COleControlSite;
-    static const CInterfaceEntry<C> kInterfaces[] = {
+    static constexpr CInterfaceEntry<C> kInterfaces[] = {
         InterfaceEntry<C, IOleClientSite>(IID_IOleClientSite),
         InterfaceEntry<C, IOleInPlaceSite>(IID_IOleWindow),
         InterfaceEntry<C, IOleInPlaceSite>(IID_IOleInPlaceSite),
