@@ -2,16 +2,15 @@
 
 #include <new>
 
+#include "com_ptr.h"
 #include "ole_module.h"
 
 HRESULT CClassFactory::Create(CreateFunc create, REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
-    CClassFactory* const factory = new (std::nothrow) CClassFactory(create);
-    if (factory == nullptr) return E_OUTOFMEMORY;
-    const HRESULT hr = factory->QueryInterface(riid, ppv);
-    factory->Release();
-    return hr;
+    const auto factory = CComRef<CClassFactory>::Attach(new (std::nothrow) CClassFactory(create));
+    if (!factory) return E_OUTOFMEMORY;
+    return factory->QueryInterface(riid, ppv);
 }
 
 STDMETHODIMP CClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "com_object.h"
+#include "com_ptr.h"
 
 class CClassFactory final : public CComObjectBase<IClassFactory, &IID_IClassFactory> {
 public:
@@ -32,9 +33,7 @@ template <typename T>
 HRESULT CreateComObject(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
-    T* const object = new (std::nothrow) T();
-    if (object == nullptr) return E_OUTOFMEMORY;
-    const HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+    const auto object = CComRef<T>::Attach(new (std::nothrow) T());
+    if (!object) return E_OUTOFMEMORY;
+    return object->QueryInterface(riid, ppv);
 }

@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include <new>
+#include <utility>
 
 #include "com_object.h"
 #include "com_ptr.h"
@@ -19,10 +20,8 @@ public:
     // Takes a reference on every item.
     CEnumSnapshot(IUnknown* owner, std::vector<Item> items)
         : m_owner(owner), m_items(std::move(items)) {
-        for (Item& item : m_items) AddRefItem(item);
-    }
-    ~CEnumSnapshot() override {
-        for (Item& item : m_items) ReleaseItem(item);
+        m_holds.reserve(m_items.size());
+        for (const Item& item : m_items) m_holds.emplace_back(Unknown(item));
     }
 
     STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
@@ -30,7 +29,7 @@ public:
         ULONG n = 0;
         while (n < count && m_position < m_items.size()) {
             out[n] = m_items[m_position++];
-            AddRefItem(out[n]);
+            Unknown(out[n])->AddRef();  // the caller's
             ++n;
         }
         if (fetched != nullptr) *fetched = n;
@@ -62,13 +61,12 @@ public:
     }
 
 private:
-    static void AddRefItem(IConnectionPoint* item) { item->AddRef(); }
-    static void ReleaseItem(IConnectionPoint* item) { item->Release(); }
-    static void AddRefItem(CONNECTDATA& item) { item.pUnk->AddRef(); }
-    static void ReleaseItem(CONNECTDATA& item) { item.pUnk->Release(); }
+    static IUnknown* Unknown(IConnectionPoint* item) { return item; }
+    static IUnknown* Unknown(const CONNECTDATA& item) { return item.pUnk; }
 
     CComRef<IUnknown> m_owner;
-    std::vector<Item> m_items;  // each holds one reference
+    std::vector<Item> m_items;
+    std::vector<CComRef<IUnknown>> m_holds;  // one reference for every item
     size_t m_position = 0;
 };
 
@@ -80,29 +78,20 @@ using CEnumConnections = CEnumSnapshot<IEnumConnections, CONNECTDATA, &IID_IEnum
 
 CConnectionPoint::CConnectionPoint(IUnknown* owner, IConnectionPointContainer* container,
                                    REFIID iid)
-    : m_owner(owner), m_container(container), m_iid(iid) {}
+    : CComObject(owner), m_container(container), m_iid(iid) {}
 
 CConnectionPoint::~CConnectionPoint() {
     // A sink's release may call back; it must find the list already empty.
     std::vector<Sink> sinks;
     sinks.swap(m_sinks);
-    for (Sink& sink : sinks) sink.dispatch->Release();
 }
 
-STDMETHODIMP CConnectionPoint::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
-        *ppv = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+CInterfaceTable<CConnectionPoint> CConnectionPoint::InterfaceTable() {
+    static constexpr CInterfaceEntry<CConnectionPoint> kInterfaces[] = {
+        InterfaceEntry<CConnectionPoint, IConnectionPoint>(IID_IConnectionPoint),
+    };
+    return MakeInterfaceTable(kInterfaces);
 }
-
-STDMETHODIMP_(ULONG) CConnectionPoint::AddRef() { return m_owner->AddRef(); }
-
-STDMETHODIMP_(ULONG) CConnectionPoint::Release() { return m_owner->Release(); }
 
 STDMETHODIMP CConnectionPoint::GetConnectionInterface(IID* iid) {
     if (iid == nullptr) return E_POINTER;
@@ -131,8 +120,7 @@ STDMETHODIMP CConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!dispatch) return CONNECT_E_CANNOTCONNECT;
     return GuardedCall([&] {
         const DWORD newCookie = m_nextCookie++;
-        m_sinks.push_back(Sink{newCookie, dispatch.Get()});
-        dispatch.Detach();
+        m_sinks.push_back(Sink{newCookie, std::move(dispatch)});
         *cookie = newCookie;
         return S_OK;
     });
@@ -141,9 +129,9 @@ STDMETHODIMP CConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 STDMETHODIMP CConnectionPoint::Unadvise(DWORD cookie) {
     for (auto it = m_sinks.begin(); it != m_sinks.end(); ++it) {
         if (it->cookie == cookie) {
-            IDispatch* const dispatch = it->dispatch;
+            // Released last: the sink may call back into us.
+            const CComRef<IDispatch> dispatch = std::move(it->dispatch);
             m_sinks.erase(it);
-            dispatch->Release();  // last: the sink may call back into us
             return S_OK;
         }
     }
@@ -157,9 +145,9 @@ STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** connections) {
         std::vector<CONNECTDATA> items;
         items.reserve(m_sinks.size());
         for (const Sink& sink : m_sinks) {
-            items.push_back(CONNECTDATA{sink.dispatch, sink.cookie});
+            items.push_back(CONNECTDATA{sink.dispatch.Get(), sink.cookie});
         }
-        auto* e = new (std::nothrow) CEnumConnections(m_owner, std::move(items));
+        auto* e = new (std::nothrow) CEnumConnections(Owner(), std::move(items));
         if (e == nullptr) return E_OUTOFMEMORY;
         *connections = e;
         return S_OK;
@@ -169,17 +157,14 @@ STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** connections) {
 void CConnectionPoint::Fire(DISPID dispid, const VARIANT* rgvarg, UINT count) {
     if (count > kMaxDispatchParams) return;
     // A sink may unadvise itself or others while being called: work on a snapshot.
-    std::vector<IDispatch*> snapshot;
+    std::vector<CComRef<IDispatch>> snapshot;
     try {
         snapshot.reserve(m_sinks.size());
     } catch (...) {
         return;
     }
-    for (const Sink& sink : m_sinks) {
-        sink.dispatch->AddRef();
-        snapshot.push_back(sink.dispatch);
-    }
-    for (IDispatch* const dispatch : snapshot) {
+    for (const Sink& sink : m_sinks) snapshot.push_back(sink.dispatch);
+    for (CComRef<IDispatch>& dispatch : snapshot) {
         VARIANT args[kMaxDispatchParams];
         for (UINT i = 0; i < count; ++i) {
             VariantInit(&args[i]);
@@ -198,7 +183,7 @@ void CConnectionPoint::Fire(DISPID dispid, const VARIANT* rgvarg, UINT count) {
         SysFreeString(excepInfo.bstrDescription);
         SysFreeString(excepInfo.bstrHelpFile);
         for (UINT i = 0; i < count; ++i) VariantClear(&args[i]);
-        dispatch->Release();
+        dispatch.Reset();
     }
 }
 

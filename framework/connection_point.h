@@ -7,17 +7,18 @@
 
 #include <vector>
 
-class CConnectionPoint final : public IConnectionPoint {
+#include "com_object.h"
+#include "com_ptr.h"
+
+class CConnectionPoint final
+    : public CComObject<CConnectionPoint, CComLife::kContained, IConnectionPoint> {
 public:
     // owner: the container's controlling IUnknown; this point lives and dies with it.
     CConnectionPoint(IUnknown* owner, IConnectionPointContainer* container, REFIID iid);
-    ~CConnectionPoint();
-    CConnectionPoint(const CConnectionPoint&) = delete;
-    CConnectionPoint& operator=(const CConnectionPoint&) = delete;
+    ~CConnectionPoint() override;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    static CInterfaceTable<CConnectionPoint> InterfaceTable();
+
     STDMETHODIMP GetConnectionInterface(IID* iid) override;
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override;
     STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
@@ -35,10 +36,9 @@ public:
 private:
     struct Sink {
         DWORD cookie;
-        IDispatch* dispatch;  // one reference
+        CComRef<IDispatch> dispatch;
     };
 
-    IUnknown* m_owner;
     IConnectionPointContainer* m_container;
     IID m_iid;
     std::vector<Sink> m_sinks;

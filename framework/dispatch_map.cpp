@@ -8,6 +8,53 @@ bool SameName(const wchar_t* a, const wchar_t* b) {
     return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
+// A value that is not itself a reference to a variant: its type must be one a variant
+// may hold, and no pointer the conversion would follow may be null. Arrays and records
+// never convert to a number, so they are refused before anything inside is read.
+HRESULT CheckValue(const VARIANT& v) {
+    const VARTYPE vt = V_VT(&v);
+    if ((vt & (VT_VECTOR | VT_RESERVED)) != 0) return DISP_E_BADVARTYPE;
+    if ((vt & VT_ARRAY) != 0) return DISP_E_TYPEMISMATCH;
+    const bool byRef = (vt & VT_BYREF) != 0;
+    switch (vt & VT_TYPEMASK) {
+        case VT_EMPTY:
+        case VT_NULL:
+            return byRef ? DISP_E_BADVARTYPE : S_OK;
+        case VT_I2:
+        case VT_I4:
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DATE:
+        case VT_BSTR:
+        case VT_ERROR:
+        case VT_BOOL:
+        case VT_DECIMAL:
+        case VT_I1:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_I8:
+        case VT_UI8:
+        case VT_INT:
+        case VT_UINT:
+            return byRef && V_BYREF(&v) == nullptr ? DISP_E_TYPEMISMATCH : S_OK;
+        case VT_DISPATCH:
+        case VT_UNKNOWN:
+            // The conversion asks the object for its value: there must be an object.
+            if (byRef) {
+                return V_BYREF(&v) == nullptr || *V_UNKNOWNREF(&v) == nullptr ? DISP_E_TYPEMISMATCH
+                                                                              : S_OK;
+            }
+            return V_UNKNOWN(&v) == nullptr ? DISP_E_TYPEMISMATCH : S_OK;
+        case VT_RECORD:
+            return DISP_E_TYPEMISMATCH;
+        default:
+            // A variant by value, or a reference to a variant inside a reference.
+            return DISP_E_BADVARTYPE;
+    }
+}
+
 }  // namespace
 
 const DispatchEntry* CDispatchMap::Find(DISPID dispid) const {
@@ -44,13 +91,16 @@ HRESULT CDispatchMap::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, DI
 
 HRESULT CDispatchMap::CoerceArgument(const VARIANT& source, VARTYPE type, VARIANT* out) {
     const VARIANT* src = &source;
-    // Script hosts pass variables by reference.
+    // Script hosts pass variables by reference: one reference to a variant, which may
+    // itself hold one reference to a value, is all automation allows.
     if (V_VT(src) == (VT_BYREF | VT_VARIANT)) {
         src = V_VARIANTREF(src);
         if (src == nullptr) return DISP_E_TYPEMISMATCH;
+        if (V_VT(src) == (VT_BYREF | VT_VARIANT)) return DISP_E_BADVARTYPE;
     }
+    HRESULT hr = CheckValue(*src);
+    if (FAILED(hr)) return hr;
     if (V_VT(src) == VT_ERROR) return DISP_E_PARAMNOTOPTIONAL;
-    HRESULT hr = S_OK;
     if (V_VT(src) == type) {
         *out = *src;  // plain numbers: nothing to own
     } else {

@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "com_object.h"
+#include "com_ptr.h"
 #include "connection_point.h"
 #include "dispatch_map.h"
 #include "prop_exchange.h"
+#include "resource_string.h"  // control classes name themselves from their strings
 #include "typelib_cache.h"
 
 // What a control class tells the base about itself.
@@ -31,26 +34,17 @@ struct COleControlClass {
     CTypeLibCache* typeLibCache;  // locked by every live object
 };
 
-class COleControlBase : public IDispatch,
-                        public IConnectionPointContainer,
-                        public IProvideClassInfo2,
-                        public IOleObject,
-                        public IOleInPlaceObject,
-                        public IOleInPlaceActiveObject,
-                        public IOleControl,
-                        public IPersistStreamInit,
-                        public IViewObject2,
-                        public ISpecifyPropertyPages {
+class COleControlBase
+    : public CComObject<COleControlBase, CComLife::kModule, IDispatch, IConnectionPointContainer,
+                        IProvideClassInfo2, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
+                        IOleControl, IPersistStreamInit, IViewObject2, ISpecifyPropertyPages> {
 public:
     explicit COleControlBase(const COleControlClass& controlClass);
-    virtual ~COleControlBase();
-    COleControlBase(const COleControlBase&) = delete;
-    COleControlBase& operator=(const COleControlBase&) = delete;
+    ~COleControlBase() override;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    static CInterfaceTable<COleControlBase> InterfaceTable();
+    // The control class's own dispatch interface.
+    void* FindRuntimeInterface(REFIID riid);
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -176,25 +170,19 @@ private:
     void DestroyControlWindow();
 
     const COleControlClass& m_class;
-    volatile LONG m_refs = 1;
     CConnectionPoint m_eventPoint;
     SIZEL m_extent = kDefaultExtent;
     LONG m_freezeEvents = 0;
 
-    IOleClientSite* m_site = nullptr;
-    IOleAdviseHolder* m_adviseHolder = nullptr;
-    IAdviseSink* m_viewSink = nullptr;
+    CComRef<IOleClientSite> m_site;
+    CComRef<IOleAdviseHolder> m_adviseHolder;
+    CComRef<IAdviseSink> m_viewSink;
     DWORD m_viewAspects = 0;
     DWORD m_viewAdvf = 0;
 
-    IOleInPlaceSite* m_inPlaceSite = nullptr;  // while in-place active
-    IOleInPlaceFrame* m_frame = nullptr;
-    IOleInPlaceUIWindow* m_doc = nullptr;
+    CComRef<IOleInPlaceSite> m_inPlaceSite;  // while in-place active
+    CComRef<IOleInPlaceFrame> m_frame;
+    CComRef<IOleInPlaceUIWindow> m_doc;
     HWND m_hWnd = nullptr;
     bool m_uiActive = false;
 };
-
-// A copy of a string resource of the module, or an empty string.
-std::wstring LoadResourceString(UINT id);
-// A CoTaskMemAlloc copy of text, or null.
-LPOLESTR CoTaskMemStrDup(const wchar_t* text);

@@ -1,6 +1,6 @@
 #include "property_page.h"
 
-#include "ole_control.h"
+#include "resource_string.h"
 #include "ole_module.h"
 
 namespace {
@@ -66,14 +66,11 @@ CPropertyPageBase::CPropertyPageBase(UINT dialogId, UINT captionId)
 CPropertyPageBase::~CPropertyPageBase() {
     if (m_hDlg != nullptr) DestroyWindow(m_hDlg);
     ReleaseObjects();
-    if (m_site != nullptr) m_site->Release();
 }
 
 STDMETHODIMP CPropertyPageBase::SetPageSite(IPropertyPageSite* site) {
-    if (site != nullptr && m_site != nullptr) return E_UNEXPECTED;
-    if (site != nullptr) site->AddRef();
-    if (m_site != nullptr) m_site->Release();
-    m_site = site;
+    if (site != nullptr && m_site) return E_UNEXPECTED;
+    m_site = CComRef<IPropertyPageSite>(site);
     return S_OK;
 }
 
@@ -117,10 +114,9 @@ STDMETHODIMP CPropertyPageBase::GetPageInfo(PROPPAGEINFO* info) {
 STDMETHODIMP CPropertyPageBase::SetObjects(ULONG count, IUnknown** objects) {
     if (count > 0 && objects == nullptr) return E_POINTER;
     return GuardedCall([&] {
-        std::vector<IUnknown*> kept(objects, objects + count);
-        for (IUnknown* object : kept) {
-            if (object != nullptr) object->AddRef();
-        }
+        std::vector<CComRef<IUnknown>> kept;
+        kept.reserve(count);
+        for (ULONG i = 0; i < count; ++i) kept.emplace_back(objects[i]);
         ReleaseObjects();
         m_objects.swap(kept);
         return S_OK;
@@ -128,11 +124,9 @@ STDMETHODIMP CPropertyPageBase::SetObjects(ULONG count, IUnknown** objects) {
 }
 
 void CPropertyPageBase::ReleaseObjects() {
-    std::vector<IUnknown*> old;
+    // Released outside the member: an object's release may call back into the page.
+    std::vector<CComRef<IUnknown>> old;
     old.swap(m_objects);
-    for (IUnknown* object : old) {
-        if (object != nullptr) object->Release();
-    }
 }
 
 STDMETHODIMP CPropertyPageBase::Show(UINT cmdShow) {

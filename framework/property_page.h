@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "com_object.h"
+#include "com_ptr.h"
 
 class CPropertyPageBase : public CComObjectBase<IPropertyPage, &IID_IPropertyPage> {
 public:
@@ -43,7 +44,7 @@ private:
 
     UINT m_dialogId;
     UINT m_captionId;
-    IPropertyPageSite* m_site = nullptr;
-    std::vector<IUnknown*> m_objects;  // each holds one reference
+    CComRef<IPropertyPageSite> m_site;
+    std::vector<CComRef<IUnknown>> m_objects;
     HWND m_hDlg = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "typelib_cache.h"
 
+#include <utility>
+
 #include "com_ptr.h"
 #include "ole_module.h"
 
@@ -12,8 +14,9 @@ HRESULT LoadModuleTypeLib(HINSTANCE module, ITypeLib** out) {
 CTypeLibCache::CTypeLibCache(const GUID& libid, WORD major, WORD minor)
     : m_libid(libid), m_major(major), m_minor(minor) {}
 
-// Static caches outlive COM in the process; an unbalanced Lock is left alone.
-CTypeLibCache::~CTypeLibCache() = default;
+// Static caches outlive COM in the process: a library an unbalanced Lock kept is left
+// alone, never released after COM has gone.
+CTypeLibCache::~CTypeLibCache() { m_typeLib.Detach(); }
 
 void CTypeLibCache::Lock() {
     AcquireSRWLockExclusive(&m_lock);
@@ -22,19 +25,15 @@ void CTypeLibCache::Lock() {
 }
 
 void CTypeLibCache::Unlock() {
-    ITypeLib* release = nullptr;
+    CComRef<ITypeLib> release;  // released outside the lock
     AcquireSRWLockExclusive(&m_lock);
-    if (m_users > 0 && --m_users == 0) {
-        release = m_typeLib;
-        m_typeLib = nullptr;
-    }
+    if (m_users > 0 && --m_users == 0) release = std::move(m_typeLib);
     ReleaseSRWLockExclusive(&m_lock);
-    if (release != nullptr) release->Release();
 }
 
 bool CTypeLibCache::Loaded() const {
     AcquireSRWLockShared(&m_lock);
-    const bool loaded = m_typeLib != nullptr;
+    const bool loaded = static_cast<bool>(m_typeLib);
     ReleaseSRWLockShared(&m_lock);
     return loaded;
 }
@@ -43,9 +42,8 @@ HRESULT CTypeLibCache::Get(LCID lcid, ITypeLib** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     AcquireSRWLockExclusive(&m_lock);
-    if (m_typeLib != nullptr) {
-        m_typeLib->AddRef();
-        *out = m_typeLib;
+    if (m_typeLib) {
+        m_typeLib.CopyTo(out);
         ReleaseSRWLockExclusive(&m_lock);
         return S_OK;
     }
@@ -60,10 +58,7 @@ HRESULT CTypeLibCache::Get(LCID lcid, ITypeLib** out) {
     if (FAILED(hr)) return hr;
 
     AcquireSRWLockExclusive(&m_lock);
-    if (m_users > 0 && m_typeLib == nullptr) {
-        m_typeLib = typeLib.Get();
-        m_typeLib->AddRef();
-    }
+    if (m_users > 0 && !m_typeLib) m_typeLib = typeLib;
     ReleaseSRWLockExclusive(&m_lock);
     *out = typeLib.Detach();
     return S_OK;

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include "com_ptr.h"
+
 class CTypeLibCache {
 public:
     CTypeLibCache(const GUID& libid, WORD major, WORD minor);
@@ -31,7 +33,7 @@ private:
     WORD m_minor;
     mutable SRWLOCK m_lock = SRWLOCK_INIT;
     long m_users = 0;
-    ITypeLib* m_typeLib = nullptr;
+    CComRef<ITypeLib> m_typeLib;
 };
 
 // Loads the type library carried as resource 1 of the module.

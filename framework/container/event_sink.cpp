@@ -3,33 +3,26 @@
 #include <new>
 #include <utility>
 
+#include "com_object.h"
+
 // The COM object the control calls. It outlives its CEventSink when the control still
 // holds it, so the handler is dropped on disconnection.
-class CEventSink::CSinkObject final : public IDispatch {
+class CEventSink::CSinkObject final : public CComObject<CSinkObject, CComLife::kLocal, IDispatch> {
 public:
     CSinkObject(REFIID events, Handler handler) : m_events(events), m_handler(std::move(handler)) {}
-    CSinkObject(const CSinkObject&) = delete;
-    CSinkObject& operator=(const CSinkObject&) = delete;
+
+    static CInterfaceTable<CSinkObject> InterfaceTable() {
+        static constexpr CInterfaceEntry<CSinkObject> kInterfaces[] = {
+            InterfaceEntry<CSinkObject, IDispatch>(IID_IDispatch),
+        };
+        return MakeInterfaceTable(kInterfaces);
+    }
+    // The control's event interface, known once connected.
+    void* FindRuntimeInterface(REFIID riid) {
+        return IsEqualIID(riid, m_events) ? static_cast<IDispatch*>(this) : nullptr;
+    }
 
     void Drop() { m_handler = nullptr; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, m_events)) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0) delete this;
-        return refs;
-    }
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (count == nullptr) return E_POINTER;
@@ -49,21 +42,19 @@ public:
         if (!m_handler) return S_OK;
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
         // The handler may disconnect, which drops the stored copy while this one runs.
-        AddRef();
+        const CComRef<IDispatch> self(this);
         try {
             const Handler handler = m_handler;
             handler(dispid, params != nullptr ? params : &none);
         } catch (...) {
             // An exception must not unwind into the control.
         }
-        Release();
         return S_OK;
     }
 
 private:
-    ~CSinkObject() = default;
+    ~CSinkObject() override = default;
 
-    volatile LONG m_refs = 1;
     IID m_events;
     Handler m_handler;
 };
@@ -84,26 +75,28 @@ HRESULT CEventSink::Connect(IUnknown* control, Handler handler) {
     hr = container->FindConnectionPoint(events, point.Put());
     if (FAILED(hr)) return hr;
 
-    CSinkObject* const sink = new (std::nothrow) CSinkObject(events, std::move(handler));
-    if (sink == nullptr) return E_OUTOFMEMORY;
+    auto sink =
+        CComRef<CSinkObject>::Attach(new (std::nothrow) CSinkObject(events, std::move(handler)));
+    if (!sink) return E_OUTOFMEMORY;
     DWORD cookie = 0;
-    hr = point->Advise(sink, &cookie);
-    if (FAILED(hr)) {
-        sink->Release();
-        return hr;
-    }
+    hr = point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie);
+    if (FAILED(hr)) return hr;
     m_point = point;
-    m_sink = sink;
+    m_sink = std::move(sink);
     m_cookie = cookie;
     return S_OK;
 }
 
+CEventSink::CEventSink() = default;
+
+CEventSink::~CEventSink() { Disconnect(); }
+
 void CEventSink::Disconnect() {
-    if (m_sink == nullptr) return;
-    CSinkObject* const sink = std::exchange(m_sink, nullptr);
-    const DWORD cookie = std::exchange(m_cookie, 0);
+    if (!m_sink) return;
     const CComRef<IConnectionPoint> point = std::move(m_point);
+    const DWORD cookie = std::exchange(m_cookie, 0);
+    // Released only after Unadvise: the control may be calling it until then.
+    const CComRef<CSinkObject> sink = std::move(m_sink);
     sink->Drop();
     point->Unadvise(cookie);
-    sink->Release();
 }

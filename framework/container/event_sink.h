@@ -16,8 +16,8 @@ public:
     // them with DispGetParam).
     using Handler = std::function<void(DISPID dispid, DISPPARAMS* params)>;
 
-    CEventSink() = default;
-    ~CEventSink() { Disconnect(); }
+    CEventSink();
+    ~CEventSink();
     CEventSink(const CEventSink&) = delete;
     CEventSink& operator=(const CEventSink&) = delete;
 
@@ -32,6 +32,6 @@ private:
     class CSinkObject;
 
     CComRef<IConnectionPoint> m_point;
-    CSinkObject* m_sink = nullptr;  // one reference
+    CComRef<CSinkObject> m_sink;
     DWORD m_cookie = 0;
 };

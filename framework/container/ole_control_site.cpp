@@ -23,15 +23,15 @@ HRESULT COleControlSite::Create(REFCLSID clsid, LPCWSTR windowName, DWORD style,
     if (site == nullptr) return E_POINTER;
     *site = nullptr;
     if (parent == nullptr || !IsWindow(parent)) return E_INVALIDARG;
-    COleControlSite* const created = new (std::nothrow) COleControlSite(parent, rect);
-    if (created == nullptr) return E_OUTOFMEMORY;
+    auto created =
+        CComRef<COleControlSite>::Attach(new (std::nothrow) COleControlSite(parent, rect));
+    if (!created) return E_OUTOFMEMORY;
     const HRESULT hr = created->Activate(clsid, windowName, style, id);
     if (FAILED(hr)) {
         created->Close();
-        created->Release();
         return hr;
     }
-    *site = created;
+    *site = created.Detach();
     return S_OK;
 }
 
@@ -92,28 +92,15 @@ void COleControlSite::Close() {
 
 // ---- IUnknown
 
-STDMETHODIMP COleControlSite::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite)) {
-        *ppv = static_cast<IOleClientSite*>(this);
-    } else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceSite)) {
-        *ppv = static_cast<IOleInPlaceSite*>(this);
-    } else if (IsEqualIID(riid, IID_IOleControlSite)) {
-        *ppv = static_cast<IOleControlSite*>(this);
-    } else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) COleControlSite::AddRef() { return InterlockedIncrement(&m_refs); }
-
-STDMETHODIMP_(ULONG) COleControlSite::Release() {
-    const LONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
-    return refs;
+CInterfaceTable<COleControlSite> COleControlSite::InterfaceTable() {
+    using C = COleControlSite;
+    static constexpr CInterfaceEntry<C> kInterfaces[] = {
+        InterfaceEntry<C, IOleClientSite>(IID_IOleClientSite),
+        InterfaceEntry<C, IOleInPlaceSite>(IID_IOleWindow),
+        InterfaceEntry<C, IOleInPlaceSite>(IID_IOleInPlaceSite),
+        InterfaceEntry<C, IOleControlSite>(IID_IOleControlSite),
+    };
+    return MakeInterfaceTable(kInterfaces);
 }
 
 // ---- IOleClientSite: no storage, no monikers, no document

@@ -10,11 +10,11 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include "com_object.h"
 #include "com_ptr.h"
 
-class COleControlSite final : public IOleClientSite,
-                              public IOleInPlaceSite,
-                              public IOleControlSite {
+class COleControlSite final : public CComObject<COleControlSite, CComLife::kLocal, IOleClientSite,
+                                                IOleInPlaceSite, IOleControlSite> {
 public:
     // Creates the control and activates it in place at rect (client coordinates of the
     // parent) with the control identifier id; WS_VISIBLE in style decides whether its
@@ -22,8 +22,7 @@ public:
     static HRESULT Create(REFCLSID clsid, LPCWSTR windowName, DWORD style, const RECT& rect,
                           HWND parent, UINT id, COleControlSite** site);
 
-    COleControlSite(const COleControlSite&) = delete;
-    COleControlSite& operator=(const COleControlSite&) = delete;
+    static CInterfaceTable<COleControlSite> InterfaceTable();
 
     // The control's window while it is active in place.
     HWND ControlWindow() const { return m_hWnd; }
@@ -31,11 +30,6 @@ public:
     IUnknown* ControlUnknown() const { return m_object.Get(); }
     // Deactivates the control (its window goes) and releases it.
     void Close();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override;
@@ -72,10 +66,9 @@ public:
 
 private:
     COleControlSite(HWND parent, const RECT& rect) : m_parent(parent), m_rect(rect) {}
-    ~COleControlSite() = default;
+    ~COleControlSite() override = default;
     HRESULT Activate(REFCLSID clsid, LPCWSTR windowName, DWORD style, UINT id);
 
-    volatile LONG m_refs = 1;
     HWND m_parent;
     RECT m_rect;
     HWND m_hWnd = nullptr;

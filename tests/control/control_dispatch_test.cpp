@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <limits>
 #include <random>
+#include <string>
 
 #include "contract_table.h"
 #include "control_fixture.h"
@@ -23,6 +25,56 @@ namespace {
 struct WatchdogInstaller {
     WatchdogInstaller() { Watchdog::Install(30000); }
 } g_watchdog;
+
+// A variant with a raw by-reference type, pointing at target (which may be null).
+VARIANT RawRef(VARTYPE base, void* target) {
+    return MakeVariant(VT_BYREF | base, [&](VARIANT& r) { V_BYREF(&r) = target; });
+}
+
+// Builds by-reference arguments whose targets live as long as the builder: a chain of
+// `links` references to variants ending in a reference to a long (`nullAt` is the link
+// whose pointer is null: 0 the first, `links` the long's, -1 none), and the code the
+// dispatch layer owes for it (S_OK when automation allows it).
+class CRefChains {
+public:
+    struct Built {
+        VARIANT top;
+        HRESULT expected;
+    };
+    Built Chain(int links, int nullAt, long value) {
+        m_longs.push_back(value);
+        VARIANT v = RawRef(VT_I4, nullAt == links ? nullptr : &m_longs.back());
+        for (int level = links - 1; level >= 0; --level) {
+            m_variants.push_back(v);
+            v = RawRef(VT_VARIANT, level == nullAt ? nullptr : &m_variants.back());
+        }
+        // A reference to a variant may hold one reference to a value, never another
+        // reference to a variant; a null pointer met on the way is refused as such.
+        HRESULT expected = S_OK;
+        if (nullAt == 0) {
+            expected = DISP_E_TYPEMISMATCH;
+        } else if (links > 1) {
+            expected = DISP_E_BADVARTYPE;
+        } else if (nullAt == links) {
+            expected = DISP_E_TYPEMISMATCH;
+        }
+        return {v, expected};
+    }
+    // A variant reference to v.
+    VARIANT To(const VARIANT& v) {
+        m_variants.push_back(v);
+        return Ref(&m_variants.back());
+    }
+    IDispatch** NullObject() {
+        m_objects.push_back(nullptr);
+        return &m_objects.back();
+    }
+
+private:
+    std::deque<long> m_longs;
+    std::deque<VARIANT> m_variants;  // hold no resources: never cleared
+    std::deque<IDispatch*> m_objects;
+};
 
 // The members' own signatures give the library's types, except ManuMove2's rV (short).
 TEST(ControlDispatchTable, MatchesTheContractWithTheOneShortParameter) {
@@ -161,6 +213,73 @@ TEST_F(ControlDispatchTest, ConvertedValuesReachTheCard) {
     }
 }
 
+// Hostile references at every position: refused with their code and the position of the
+// argument, before any conversion can follow them and before the card is reached.
+TEST_F(ControlDispatchTest, HostileReferencesAreRefusedAtTheirPosition) {
+    OpenCard();
+    CRefChains refs;
+    short storage = 3;
+    struct Row {
+        const char* what;
+        VARIANT arg;
+        HRESULT expected;
+    };
+    const Row rows[] = {
+        {"null value reference", refs.Chain(0, 0, 1).top, DISP_E_TYPEMISMATCH},
+        {"null variant reference", refs.Chain(1, 0, 1).top, DISP_E_TYPEMISMATCH},
+        {"variant to null value reference", refs.Chain(1, 1, 1).top, DISP_E_TYPEMISMATCH},
+        {"variant to variant to value", refs.Chain(2, -1, 1).top, DISP_E_BADVARTYPE},
+        {"variant to variant to null", refs.Chain(2, 2, 1).top, DISP_E_BADVARTYPE},
+        {"variant to null variant", refs.Chain(2, 1, 1).top, DISP_E_BADVARTYPE},
+        {"three variants deep", refs.Chain(3, 3, 1).top, DISP_E_BADVARTYPE},
+        {"reference to empty", RawRef(VT_EMPTY, &storage), DISP_E_BADVARTYPE},
+        {"variant to reference to null", refs.To(RawRef(VT_NULL, &storage)), DISP_E_BADVARTYPE},
+        {"variant by value", Typed(VT_VARIANT), DISP_E_BADVARTYPE},
+        {"vector", Typed(VT_VECTOR | VT_I2), DISP_E_BADVARTYPE},
+        {"null object reference", RawRef(VT_DISPATCH, nullptr), DISP_E_TYPEMISMATCH},
+        {"reference to no object", refs.To(RawRef(VT_DISPATCH, refs.NullObject())),
+         DISP_E_TYPEMISMATCH},
+        {"no object", Typed(VT_UNKNOWN), DISP_E_TYPEMISMATCH},
+        {"null array reference", RawRef(VT_ARRAY | VT_I2, nullptr), DISP_E_TYPEMISMATCH},
+        {"record", Typed(VT_RECORD), DISP_E_TYPEMISMATCH},
+        {"variant to omitted", refs.To(Missing()), DISP_E_PARAMNOTOPTIONAL},
+    };
+    // StartTRMove takes short, long, long, long, float: every kind of slot.
+    constexpr UINT kParams = 5;
+    for (const Row& row : rows) {
+        for (UINT p = 0; p < kParams; ++p) {
+            SCOPED_TRACE(std::string(row.what) + " as parameter " + std::to_string(p));
+            VARIANT published[kParams] = {I2(0), I4(1000), I4(100), I4(1000), R4(0.1f)};
+            published[p] = row.arg;
+            std::vector<VARIANT> rgvarg(std::rbegin(published), std::rend(published));
+            DISPPARAMS params = {rgvarg.data(), nullptr, kParams, 0};
+            VARIANT result;
+            VariantInit(&result);
+            UINT argErr = 99;
+            const long before = ChipAccesses();
+            EXPECT_EQ(m_control->Invoke(kStartTRMove, IID_NULL, 0, DISPATCH_METHOD, &params,
+                                        &result, nullptr, &argErr),
+                      row.expected);
+            EXPECT_EQ(argErr, kParams - 1 - p);
+            EXPECT_EQ(V_VT(&result), VT_EMPTY);
+            EXPECT_EQ(ChipAccesses(), before) << "the chip was reached";
+            EXPECT_TRUE(m_messages.empty()) << "the card was reached";
+        }
+    }
+    EXPECT_EQ(storage, 3) << "a refused reference was written through";
+
+    // The references automation allows carry their value to the card.
+    for (const int links : {0, 1}) {
+        const long value = links == 0 ? 41 : -42;
+        const CRefChains::Built data = refs.Chain(links, -1, value);
+        ASSERT_EQ(data.expected, S_OK);
+        short axis = 2;
+        Must(kSetPosition, Args{refs.To(RawRef(VT_I2, &axis)), data.top});
+        EXPECT_EQ(Must(kGetPosition, Args{I2(2)}), value);
+    }
+    EXPECT_TRUE(m_messages.empty());
+}
+
 // Many random calls, mostly malformed: none may crash, leak, or reach the chip or the card
 // when the dispatch layer refuses it.
 TEST_F(ControlDispatchTest, RandomCallsNeverReachTheChipWhenRefused) {
@@ -200,7 +319,20 @@ TEST_F(ControlDispatchTest, RandomCallsNeverReachTheChipWhenRefused) {
     for (int i = 0; i < 4000; ++i) {
         std::deque<VARIANT> targets;
         std::vector<VARIANT> rgvarg(static_cast<size_t>(pick(0, 11)));
-        for (VARIANT& v : rgvarg) v = value(targets, true, value);
+        CRefChains refs;
+        std::vector<HRESULT> owed(rgvarg.size(), S_OK);  // what a hostile argument earns
+        for (size_t a = 0; a < rgvarg.size(); ++a) {
+            if (pick(0, 7) == 0) {
+                const int links = pick(0, 3);
+                const CRefChains::Built chain = refs.Chain(links, pick(-1, links), pick(-5, 5));
+                rgvarg[a] = chain.top;
+                owed[a] = chain.expected;
+            } else {
+                rgvarg[a] = value(targets, true, value);
+            }
+        }
+        const bool hostile =
+            std::any_of(owed.begin(), owed.end(), [](HRESULT h) { return h != S_OK; });
         DISPID named = 0;
         const bool withNamed = pick(0, 15) == 0;
         DISPPARAMS params = {rgvarg.empty() ? nullptr : rgvarg.data(), withNamed ? &named : nullptr,
@@ -218,6 +350,11 @@ TEST_F(ControlDispatchTest, RandomCallsNeverReachTheChipWhenRefused) {
             ASSERT_EQ(ChipAccesses(), chipBefore) << "call " << i << " dispid " << id;
             ASSERT_EQ(m_messages.size(), messagesBefore) << "call " << i;
             ASSERT_TRUE(argErr == 1000 || argErr < rgvarg.size()) << "call " << i;
+            if (argErr < rgvarg.size() && owed[argErr] != S_OK) {
+                ASSERT_EQ(hr, owed[argErr]) << "call " << i << " argument " << argErr;
+            }
+        } else {
+            ASSERT_FALSE(hostile) << "call " << i << " dispid " << id;
         }
         VariantClear(&result);
         for (VARIANT& v : rgvarg) VariantClear(&v);

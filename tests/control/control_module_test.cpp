@@ -159,7 +159,7 @@ TEST_F(ModuleTest, RegistrationWritesExactlyTheDocumentedKeys) {
         {page + L"\\InprocServer32", nullptr, path},
         {page + L"\\InprocServer32", L"ThreadingModel", L"<absent>"},
         {lib + L"\\1.0", nullptr, L"Vorn_305q ActiveX Control module"},
-        {lib + L"\\1.0\\0\\win64", nullptr, path},
+        {lib + L"\\1.0\\409\\win64", nullptr, path},
         {dispatch, nullptr, L"_DVorn_305q"},
         {dispatch + L"\\TypeLib", nullptr, kLibId},
         {dispatch + L"\\TypeLib", L"Version", L"1.0"},
@@ -179,6 +179,9 @@ TEST_F(ModuleTest, RegistrationWritesExactlyTheDocumentedKeys) {
     EXPECT_EQ(SubKeys(page), std::set<std::wstring>{L"InprocServer32"});
     EXPECT_EQ(SubKeys(progId), std::set<std::wstring>{L"CLSID"});
     EXPECT_FALSE(KeyExists(L"VORN305Q.Vorn305qCtrl"));
+    // Found through the registry under the library's own locale.
+    CComRef<ITypeLib> registered;
+    EXPECT_EQ(LoadRegTypeLib(kLib, 1, 0, 0x409, registered.Put()), S_OK);
 }
 
 TEST_F(ModuleTest, UnregistrationRemovesEverythingAndMayBeRepeated) {
@@ -194,7 +197,7 @@ TEST_F(ModuleTest, UnregistrationRemovesEverythingAndMayBeRepeated) {
 // moved) copy still describes itself from its own resource.
 TEST_F(ModuleTest, UnregistrationAndTypeInformationDoNotDependOnTheRegisteredLibrary) {
     ASSERT_EQ(m_dll.registerServer(), S_OK);
-    ASSERT_EQ(UnRegisterTypeLib(kLib, 1, 0, 0, SYS_WIN64), S_OK);
+    ASSERT_EQ(UnRegisterTypeLib(kLib, 1, 0, 0x409, SYS_WIN64), S_OK);
     EXPECT_EQ(m_dll.unregisterServer(), S_OK);
     for (const wchar_t* key : {kCtrlKey, kPageKey, kProgId}) EXPECT_FALSE(KeyExists(key));
 
@@ -284,7 +287,7 @@ TEST_F(ModuleTest, TypeLibraryMatchesTheContract) {
     ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
     EXPECT_TRUE(IsEqualGUID(attr->guid, kLib));
     EXPECT_EQ(attr->wMajorVerNum * 100 + attr->wMinorVerNum, 100);
-    EXPECT_EQ(attr->lcid, 0u);  // registers under ...\1.0\0
+    EXPECT_EQ(attr->lcid, 0x409u);  // registers under ...\1.0\409
     lib->ReleaseTLibAttr(attr);
     ASSERT_EQ(lib->GetTypeInfoCount(), 3u);
     CComRef<ITypeInfo> dispatch, events, coclass;
