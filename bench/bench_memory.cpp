@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
 
     std::printf("Committed memory (PrivateUsage) through Vorn_305q.dll on one simulated card\n");
     Call(control, kInitCard, true);
+    Sleep(300);  // the card's interrupt thread starts meanwhile: its stack is not growth
     SIZE_T before = PrivateUsage();
     volatile long sink = 0;
     for (int i = 0; i < positions; ++i) sink = sink + Call(control, kGetPosition, true);

@@ -5,8 +5,11 @@
 #include "sim_service.h"
 
 const WdBackend* __cdecl VornSimBackend() {
-    static std::once_flag once;
+    static std::mutex lock;
     static bool configured = false;
-    std::call_once(once, [] { configured = vornsim::ConfigureFromEnvironment(); });
+    const std::lock_guard<std::mutex> guard(lock);
+    if (!configured) {
+        configured = vornsim::ConfigureFromEnvironment();
+    }
     return configured ? vornsim::Backend() : nullptr;
 }

@@ -13,10 +13,10 @@
 
 #define VORN_SIM_MODULE_NAME L"Vorn_305q_sim.dll"
 
-// On the first call configures the service from the environment (VORN305Q_SIMULATOR,
-// VORN305Q_SIM_VERSION, VORN305Q_SIM_TRACE; see sim_service.h) and returns its backend;
-// later calls return the same table. Null, with nothing configured, when
-// VORN305Q_SIMULATOR is not set.
+// Configures the service from the environment (VORN305Q_SIMULATOR, VORN305Q_SIM_VERSION,
+// VORN305Q_SIM_TRACE; see sim_service.h) on the first call that finds VORN305Q_SIMULATOR
+// set and returns its backend; later calls return the same table, unchanged. Null, with
+// nothing configured, while the variable is not set.
 extern "C" const WdBackend* __cdecl VornSimBackend();
 using VornSimBackendFunc = const WdBackend*(__cdecl*)();
 constexpr char kVornSimBackendEntry[] = "VornSimBackend";

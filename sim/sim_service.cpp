@@ -398,6 +398,7 @@ Counters GetCounters() {
     counters.openHandles = static_cast<long>(s.handles.size());
     counters.registrations = static_cast<long>(s.cardHandles.size());
     counters.enabledInterrupts = 0;
+    counters.interruptRecords = static_cast<long>(s.interrupts.size());
     for (const auto& entry : s.interrupts) {
         counters.enabledInterrupts += entry.second.enabled ? 1 : 0;
     }

@@ -93,6 +93,7 @@ struct Counters {
     long openHandles = 0;
     long registrations = 0;      // cards registered now
     long enabledInterrupts = 0;  // interrupt handles enabled now
+    long interruptRecords = 0;   // interrupt and event handles whose registration lives
     long pendingWaits = 0;       // wait requests blocked now
     long interruptsServed = 0;
     long sleeps = 0;
