@@ -127,22 +127,24 @@ public:
     long CardCount() { return Call(L"GetCardCount", comtest::Args{}); }
     // The answer of InitCard on card 0 and the card messages it gave.
     std::pair<long, std::string> FirstCardOpen() {
-        const std::wstring log = m_logDir() + L"vorn-sim-module-messages.log";
-        DeleteFileW(log.c_str());
-        SetEnvironmentVariableW(L"VORN305Q_MSGBOX_LOG", log.c_str());
+        DeleteFileW(MessageLog().c_str());
         const long answer = Call(L"InitCard", comtest::Args{comtest::I2(0)});
         Call(L"CloseCard", comtest::Args{});
-        const std::string messages = ReadFile(log);
-        DeleteFileW(log.c_str());
+        const std::string messages = ReadFile(MessageLog());
+        DeleteFileW(MessageLog().c_str());
         return {answer, messages};
+    }
+    // Card messages go there: a message box would block.
+    static const std::wstring& MessageLog() {
+        static const std::wstring path = [] {
+            wchar_t temp[MAX_PATH] = {};
+            GetTempPathW(MAX_PATH, temp);
+            return std::wstring(temp) + L"vorn-sim-module-messages.log";
+        }();
+        return path;
     }
 
 private:
-    static std::wstring m_logDir() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        return temp;
-    }
     HMODULE m_module;
     CComRef<IDispatch> m_control;
 };
@@ -157,6 +159,7 @@ protected:
     static void SetUpTestSuite() {
         comtest::Watchdog::Install(30000);
         AddVectoredExceptionHandler(1, CatchDebugText);
+        SetEnvironmentVariableW(L"VORN305Q_MSGBOX_LOG", LoadedControl::MessageLog().c_str());
     }
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(m_apartment.hr));
@@ -197,6 +200,18 @@ TEST_F(SimulatorModuleTest, ControlBesideTheSimulatorServesTheCardsTheVariableAs
     EXPECT_EQ(control.CardCount(), 3);
     EXPECT_NE(GetModuleHandleW(beside.Simulator().c_str()), nullptr);
     EXPECT_EQ(LinesNaming(g_debugLines, "Vorn_305q_sim.dll"), 0u);
+
+    // Its cards are claimed by name, as other programs see them (slot 2: no other test's).
+    const auto OpenCard2 = [&] {
+        const long answer = control.Call(L"InitCard", comtest::Args{comtest::I2(2)});
+        control.Call(L"CloseCard", comtest::Args{});
+        return answer;
+    };
+    const HANDLE otherProgram = CreateMutexA(nullptr, FALSE, "Local\\vorn305q-sim-card-1-2-0");
+    ASSERT_NE(otherProgram, nullptr);
+    EXPECT_NE(OpenCard2(), 0) << "a card held by another program was opened";
+    CloseHandle(otherProgram);
+    EXPECT_EQ(OpenCard2(), 0);
 }
 
 TEST_F(SimulatorModuleTest, WithoutTheVariableTheSimulatorIsNeverLoaded) {
