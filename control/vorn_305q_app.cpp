@@ -39,12 +39,19 @@ void AbsentIoctl(HANDLE, uint32_t, void*, uint32_t, uint32_t*) {}
 void AbsentClose(HANDLE) {}
 const WdBackend kAbsentService = {AbsentOpen, AbsentIoctl, AbsentClose};
 
+// Says once why no card will be served, then serves none.
+const WdBackend* NoService(const std::wstring& why) {
+    OutputDebugStringW(
+        (L"Vorn_305q: VORN305Q_SIMULATOR is set but " + why + L": no card is served\n").c_str());
+    return &kAbsentService;
+}
+
 // The simulator module beside this one, or the absent service when it cannot be had:
 // asked for the simulator, the control never falls back to a real card.
 const WdBackend* SimulatorBackend() {
     std::wstring path(32768, L'\0');
     if (!GetModulePath(COleControlModule::Instance(), &path[0], static_cast<DWORD>(path.size()))) {
-        return &kAbsentService;
+        return NoService(L"the control's own folder is not known");
     }
     path.resize(path.find_last_of(L"\\/") + 1);
     path += VORN_SIM_MODULE_NAME;
@@ -53,21 +60,13 @@ const WdBackend* SimulatorBackend() {
     HMODULE pinned = nullptr;
     if (module == nullptr ||
         !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, path.c_str(), &pinned)) {
-        OutputDebugStringW((L"Vorn_305q: VORN305Q_SIMULATOR is set but the simulator " + path +
-                            L" cannot be loaded: no card is served\n")
-                               .c_str());
-        return &kAbsentService;
+        return NoService(L"the simulator " + path + L" cannot be loaded");
     }
     const auto entry = reinterpret_cast<VornSimBackendFunc>(
         reinterpret_cast<void*>(GetProcAddress(module, kVornSimBackendEntry)));
     const WdBackend* backend = entry != nullptr ? entry() : nullptr;
-    if (backend == nullptr) {
-        OutputDebugStringW((L"Vorn_305q: " + path +
-                            L" does not provide the simulated service: no card is served\n")
-                               .c_str());
-        return &kAbsentService;
-    }
-    return backend;
+    return backend != nullptr ? backend
+                              : NoService(path + L" does not provide the simulated service");
 }
 
 }  // namespace

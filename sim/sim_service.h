@@ -4,6 +4,7 @@
 // product loads it as the module Vorn_305q_sim.dll (sim_module.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
