@@ -19,6 +19,9 @@ public:
     HRESULT UnregisterServer();
 
 private:
+    // The composition root of the module: decides once, before the first object exists,
+    // what stands behind the bridge library (see the .cpp).
+    static void ChooseBackend();
     // Lets every class of the module write (or remove) its registry keys.
     static HRESULT UpdateRegistryAll(bool registering);
 };

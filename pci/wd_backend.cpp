@@ -1,10 +1,6 @@
 #include "wd_backend.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <mutex>
-
-#include "sim_service.h"
 
 namespace {
 
@@ -25,8 +21,6 @@ void RealClose(HANDLE device) { CloseHandle(device); }
 const WdBackend kRealBackend = {RealOpen, RealIoctl, RealClose};
 
 std::atomic<const WdBackend*> g_backend{nullptr};
-std::recursive_mutex g_choiceLock;
-bool g_choosing = false;  // guarded by g_choiceLock
 
 }  // namespace
 
@@ -38,27 +32,5 @@ void WD_SetBackend(const WdBackend* backend) {
 
 const WdBackend* WD_GetBackend() {
     const WdBackend* backend = g_backend.load(std::memory_order_acquire);
-    if (backend) {
-        return backend;
-    }
-    std::lock_guard<std::recursive_mutex> lock(g_choiceLock);
-    backend = g_backend.load(std::memory_order_acquire);
-    if (backend) {
-        return backend;
-    }
-    // A re-entry while the simulated service installs itself must not start a second one.
-    if (g_choosing) {
-        return &kRealBackend;
-    }
-    if (std::getenv("VORN305Q_SIMULATOR")) {
-        g_choosing = true;
-        vornsim::InstallFromEnvironment();
-        g_choosing = false;
-        backend = g_backend.load(std::memory_order_acquire);
-        if (backend) {
-            return backend;
-        }
-    }
-    g_backend.store(&kRealBackend, std::memory_order_release);
-    return &kRealBackend;
+    return backend ? backend : &kRealBackend;
 }

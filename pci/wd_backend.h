@@ -1,5 +1,5 @@
-// The three operations through which every request reaches the kernel service:
-// the real device, or the simulated service standing in for it.
+// The three operations through which every request reaches the kernel service: the real
+// device, or whatever the program that hosts this library installs in its place.
 #pragma once
 
 #include <windows.h>
@@ -15,11 +15,9 @@ struct WdBackend {
     void (*close)(HANDLE device);
 };
 
-// The backend in use. On first use it is the simulated service when the environment
-// variable VORN305Q_SIMULATOR is set (its value is the number of simulated cards),
-// else the real device "\\.\PCISVC6".
+// The backend installed last, else the real device.
 const WdBackend* WD_GetBackend();
-// Tests and the simulator install a backend explicitly; null restores the default choice.
+// Installs a backend for every later request; null restores the real device.
 void WD_SetBackend(const WdBackend* backend);
-// The real device: CreateFileA / DeviceIoControl / CloseHandle.
+// The real device "\\.\PCISVC6": CreateFileA / DeviceIoControl / CloseHandle.
 const WdBackend* WD_RealBackend();

@@ -7,7 +7,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/x86_64"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
-cmake --build "$build" --target Vorn_305q -j "$(nproc)"
+# The control and, beside it, the simulator module it loads for VORN305Q_SIMULATOR.
+cmake --build "$build" --target Vorn_305q Vorn_305q_sim -j "$(nproc)"
 
 export WINEPREFIX="$build/wineprefix"
 . "$root/scripts/wine-env.sh"

@@ -476,14 +476,14 @@ uint32_t Register(WdCardRegistration& reg) {
     }
     card->claim = std::move(claim);
     card->registered = true;
-    card->cardHandle = NewToken();
+    card->cardHandle = NewToken(TokenKind::Card);
     s.cardHandles[card->cardHandle] = card->index;
 
     const uint32_t count = std::min<uint32_t>(reg.card.itemCount, WD_MAX_CARD_ITEMS);
     for (uint32_t i = 0; i < count; ++i) {
         WdResourceItem& item = reg.card.items[i];
         if (item.type == WD_ITEM_INTERRUPT) {
-            const uint32_t token = NewToken();
+            const uint32_t token = NewToken(TokenKind::Interrupt);
             InterruptState state;
             state.card = card->index;
             s.interrupts[token] = state;
@@ -515,7 +515,7 @@ uint32_t Unregister(WdCardRegistration& reg) {
     s.cardHandles.erase(it);
     for (uint32_t token : card.interruptTokens) {
         DisableToken(token);
-        s.interrupts[token].live = false;
+        s.interrupts.erase(token);
     }
     card.interruptTokens.clear();
     card.claim.Reset();

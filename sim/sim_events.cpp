@@ -15,7 +15,7 @@ uint32_t EventRequest(uint32_t code, void* record, uint32_t bytes) {
         // Only the entries that lie inside the record as sent are read.
         const uint32_t fit = (bytes - WD_EVENT_HEADER_BYTES) / WD_EVENT_MATCH_BYTES;
         const uint32_t entries = std::min(event.matchCount, fit);
-        const uint32_t token = NewToken();
+        const uint32_t token = NewToken(TokenKind::Interrupt);
         EventRegistration& registration = s.events[token];
         std::memcpy(&registration.header, &event, sizeof(WdEvent));
         const uint8_t* matches = static_cast<const uint8_t*>(record) + WD_EVENT_HEADER_BYTES;
@@ -31,7 +31,7 @@ uint32_t EventRequest(uint32_t code, void* record, uint32_t bytes) {
     switch (code) {
         case WD_IOCTL_EVENT_UNREGISTER:
             DisableToken(event.handle);
-            s.interrupts[event.handle].live = false;
+            s.interrupts.erase(event.handle);
             s.events.erase(it);
             break;
         case WD_IOCTL_EVENT_PULL: {

@@ -127,7 +127,7 @@ void DisableToken(uint32_t token) {
 uint32_t InterruptEnableRequest(WdInterruptDesc& desc) {
     State& s = S();
     const auto it = s.interrupts.find(desc.handle);
-    if (s.failEnable || desc.handle == 0 || it == s.interrupts.end() || !it->second.live) {
+    if (s.failEnable || desc.handle == 0 || it == s.interrupts.end()) {
         return WD_FAILED_ENABLING_INTERRUPT;
     }
     InterruptState& state = it->second;
@@ -148,7 +148,7 @@ uint32_t InterruptEnableRequest(WdInterruptDesc& desc) {
 }
 
 uint32_t InterruptDisableRequest(WdInterruptDesc& desc) {
-    if (S().interrupts.count(desc.handle) == 0) {
+    if (S().interrupts.count(desc.handle) == 0 && !Retired(desc.handle)) {
         return WD_INTERRUPT_NOT_ENABLED;
     }
     DisableToken(desc.handle);
@@ -161,7 +161,7 @@ uint32_t InterruptWaitRequest(WdInterruptDesc& desc) {
     const auto it = s.interrupts.find(desc.handle);
     if (it == s.interrupts.end()) {
         desc.stopState = WD_STOP_DISABLED;
-        return WD_INTERRUPT_NOT_ENABLED;
+        return Retired(desc.handle) ? WD_STATUS_SUCCESS : WD_INTERRUPT_NOT_ENABLED;
     }
     if (!it->second.enabled) {  // never enabled, or disabled since
         desc.stopState = WD_STOP_DISABLED;

@@ -27,12 +27,21 @@ State& S() {
     return state;
 }
 
-uint32_t NewToken() {
+uint32_t NewToken(TokenKind kind) {
     State& s = S();
-    if (s.nextToken == 0) {
-        s.nextToken = 1;
+    uint32_t& next = kind == TokenKind::Card ? s.nextCardToken : s.nextInterruptToken;
+    if (next == 0) {
+        next = 2;
     }
-    return s.nextToken++;
+    const uint32_t token = next;
+    next += 2;
+    return token;
+}
+
+bool Retired(uint32_t token) {
+    const State& s = S();
+    return (token & 1) != 0 && token >= s.firstInterruptToken && token < s.nextInterruptToken &&
+           s.interrupts.count(token) == 0;
 }
 
 CardState* Card(int index) {
@@ -139,7 +148,7 @@ uint32_t DebugRequest(const WdDebugAdd& debug) {
     const void* end = std::memchr(debug.text, 0, sizeof(debug.text));
     const size_t length =
         end ? static_cast<size_t>(static_cast<const char*>(end) - debug.text) : sizeof(debug.text);
-    S().debugMessages.emplace_back(debug.text, length);
+    AppendBounded(S().debugMessages, std::string(debug.text, length));
     return WD_STATUS_SUCCESS;
 }
 
@@ -256,6 +265,7 @@ void ResetState(const Profile& profile) {
     }
     s.handles.clear();
     s.interrupts.clear();
+    s.firstInterruptToken = s.nextInterruptToken;
     s.cardHandles.clear();
     s.events.clear();
     s.cards.clear();
@@ -314,19 +324,14 @@ Profile DefaultProfile(int cards) {
     return profile;
 }
 
-void Install(const Profile& profile) {
-    {
-        Locked lock;
-        ResetState(profile);
-    }
-    WD_SetBackend(Backend());
+void Configure(const Profile& profile) {
+    Locked lock;
+    ResetState(profile);
 }
-
-void Uninstall() { WD_SetBackend(nullptr); }
 
 const WdBackend* Backend() { return &kBackend; }
 
-bool InstallFromEnvironment() {
+bool ConfigureFromEnvironment() {
     const char* cards = std::getenv("VORN305Q_SIMULATOR");
     if (cards == nullptr) {
         return false;
@@ -342,7 +347,8 @@ bool InstallFromEnvironment() {
         profile.version = static_cast<uint32_t>(version);
     }
     profile.sharedClaims = true;
-    Install(profile);
+    profile.logEntries = 0;  // nobody reads the logs; the trace file is written directly
+    Configure(profile);
     SetRealTime(true);
     SetFastSleep(false);
     const char* trace = std::getenv("VORN305Q_SIM_TRACE");
@@ -392,6 +398,7 @@ Counters GetCounters() {
     counters.openHandles = static_cast<long>(s.handles.size());
     counters.registrations = static_cast<long>(s.cardHandles.size());
     counters.enabledInterrupts = 0;
+    counters.interruptRecords = static_cast<long>(s.interrupts.size());
     for (const auto& entry : s.interrupts) {
         counters.enabledInterrupts += entry.second.enabled ? 1 : 0;
     }
@@ -421,7 +428,7 @@ void FailOpens(bool fail) {
 
 std::vector<std::string> DebugMessages() {
     Locked lock;
-    return S().debugMessages;
+    return std::vector<std::string>(S().debugMessages.begin(), S().debugMessages.end());
 }
 
 }  // namespace vornsim

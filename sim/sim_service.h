@@ -1,9 +1,10 @@
 // The simulated kernel PCI access service: an in-process stand-in that answers the
 // service's requests on the same records and models the PLX 9050 bridge and the
-// motion chip behind it. Tests drive it through this interface; product code selects
-// it through the environment (see InstallFromEnvironment).
+// motion chip behind it. Test programs link it and drive it through this interface; a
+// product loads it as the module Vorn_305q_sim.dll (sim_module.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -53,22 +54,31 @@ struct Profile {
     // Claims are named objects that other processes see too. Off, they are private to
     // this process, so test programs running side by side cannot claim each other's cards.
     bool sharedClaims = false;
+    // Entries each log (requests, chip accesses, debug messages) keeps, the oldest
+    // dropped first; 0 keeps none. The trace file does not depend on them.
+    size_t logEntries = size_t{1} << 16;
     std::vector<CardProfile> cards;
 };
 
 Profile DefaultProfile(int cards = 1);
 
-// Resets the whole service to the profile (no handles, no registrations, clock at 0,
-// virtual time, fast sleeps, empty logs) and installs it as the backend in use.
-void Install(const Profile& profile);
-// Removes it: the default backend choice applies again.
-void Uninstall();
+// Resets the whole service to the profile: no handles, no registrations, clock at 0,
+// virtual time, fast sleeps, empty logs.
+void Configure(const Profile& profile);
+// Configures the service from VORN305Q_SIMULATOR (number of cards, 0 to 8),
+// VORN305Q_SIM_VERSION (default 602) and VORN305Q_SIM_TRACE (trace file), in real
+// time, without logs. Returns false (and changes nothing) when VORN305Q_SIMULATOR is
+// not set.
+bool ConfigureFromEnvironment();
 // The backend that the service answers through.
 const WdBackend* Backend();
-// Configures and installs the service from VORN305Q_SIMULATOR (number of cards, 0 to 8),
-// VORN305Q_SIM_VERSION (default 602) and VORN305Q_SIM_TRACE (trace file), in real
-// time. Returns false when VORN305Q_SIMULATOR is not set.
+
+// For programs that link the service with the bridge library (vorn_sim): Configure or
+// ConfigureFromEnvironment, then the service becomes the bridge library's backend.
+void Install(const Profile& profile);
 bool InstallFromEnvironment();
+// The bridge library goes back to the real device.
+void Uninstall();
 
 // Time. Virtual: only Advance moves the clock (and runs motion, raises causes and
 // serves interrupts). Real time: the clock follows the performance counter.
@@ -84,6 +94,7 @@ struct Counters {
     long openHandles = 0;
     long registrations = 0;      // cards registered now
     long enabledInterrupts = 0;  // interrupt handles enabled now
+    long interruptRecords = 0;   // interrupt and event handles whose registration lives
     long pendingWaits = 0;       // wait requests blocked now
     long interruptsServed = 0;
     long sleeps = 0;
@@ -93,7 +104,8 @@ struct Counters {
 Counters GetCounters();
 void ResetCounters();
 
-// Every transfer and configuration request, in order (other requests by code only).
+// Every transfer and configuration request, in order (other requests by code only), as
+// far as the profile's logEntries reach back.
 struct Request {
     uint32_t code;
     uint32_t command;  // transfer command code
@@ -108,7 +120,7 @@ struct Request {
 std::vector<Request> Requests();
 void ClearRequests();
 
-// Accesses that reached a motion chip, in the order they reached it.
+// Accesses that reached a motion chip, in the order they reached it (logEntries at most).
 struct ChipAccess {
     int card;
     bool write;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim_chip.h"
@@ -135,7 +136,6 @@ struct ForeignDevice {
 
 struct InterruptState {
     int card = -1;         // -1: a driver-event token
-    bool live = true;      // the registration it belongs to still exists
     bool enabled = false;  // off: waits return at once with stop state 1
     WdTransferCmd* cmds = nullptr;
     uint32_t cmdCount = 0;
@@ -186,12 +186,17 @@ struct State {
     bool fastSleep = true;
     bool failOpens = false;
     bool failEnable = false;
-    uint32_t nextToken = 0x1000;  // never reset: a token is never handed out twice
+    // Never reset: a token is never handed out twice. Card handles are even, interrupt
+    // and event handles odd and handed out in order, so one retired since the last
+    // reset is known without a record of it.
+    uint32_t nextCardToken = 0x1000;
+    uint32_t nextInterruptToken = 0x1001;
+    uint32_t firstInterruptToken = 0x1001;  // the first one since the last reset
 
     Counters counters;
     std::deque<Request> requests;
     std::deque<ChipAccess> chipAccesses;
-    std::vector<std::string> debugMessages;
+    std::deque<std::string> debugMessages;
     std::unique_ptr<FILE, int (*)(FILE*)> trace{nullptr, &std::fclose};
 };
 
@@ -221,16 +226,24 @@ private:
     CRITICAL_SECTION* m_cs;
 };
 
+// Keeps the newest entries, as many as the profile asks for.
 template <typename T>
-void AppendBounded(std::deque<T>& log, const T& item) {
-    static const size_t kMaxEntries = size_t{1} << 20;
-    if (log.size() >= kMaxEntries) {
+void AppendBounded(std::deque<T>& log, T item) {
+    const size_t limit = S().profile.logEntries;
+    if (limit == 0) {
+        return;
+    }
+    while (log.size() >= limit) {
         log.pop_front();
     }
-    log.push_back(item);
+    log.push_back(std::move(item));
 }
 
-uint32_t NewToken();
+enum class TokenKind { Card, Interrupt };
+uint32_t NewToken(TokenKind kind);
+// An interrupt or event handle handed out since the last reset whose registration has
+// ended: it still answers "disabled", though its record is gone.
+bool Retired(uint32_t token);
 CardState* Card(int index);
 uint64_t Now();
 // Runs every chip up to the service clock.
