@@ -425,6 +425,50 @@ TEST_F(Exchange, AnIntegerFailureHasItsOwnText) {
     EXPECT_EQ(GetFocus(), Item(201).Get());
 }
 
+// Keyboard pre-translation: inside a page its dialog keys come first and the frame's
+// accelerators never see the key; elsewhere in the view or frame they do.
+class CTestForm : public CFormView {
+public:
+    CTestForm() : CFormView(101) {}
+    static const CRuntimeClass classCTestForm;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCTestForm; }
+};
+const CRuntimeClass CTestForm::classCTestForm = {"CTestForm", &CFormView::classCFormView,
+                                                 CreateDynamic<CTestForm>};
+
+TEST(KeyboardRouting, APagesDialogKeysComeBeforeTheFramesAccelerators) {
+    CTestApp app;
+    CFrameWnd frame;
+    CCreateContext context;
+    context.m_pNewViewClass = &CTestForm::classCTestForm;
+    ASSERT_TRUE(frame.LoadFrame(1, WS_OVERLAPPEDWINDOW, &context));
+    app.m_pMainWnd = &frame;
+    CFormView* const view = frame.GetActiveView();
+    ASSERT_NE(view, nullptr);
+    CDialog page(102);
+    ASSERT_TRUE(page.CreateModeless(view->GetSafeHwnd()));
+
+    const auto press = [&](HWND target) {
+        MSG msg = {target, WM_KEYDOWN, VK_F5, 0x003F0001, GetTickCount(), {}};
+        return app.PreTranslateMessage(&msg);
+    };
+    const HWND pageEdit = GetDlgItem(page.GetSafeHwnd(), 501);
+    const HWND viewEdit = GetDlgItem(view->GetSafeHwnd(), 401);
+    EXPECT_TRUE(press(pageEdit));  // taken by the page's dialog handling
+    EXPECT_TRUE(app.commands.empty());
+    EXPECT_TRUE(press(viewEdit));
+    EXPECT_EQ(app.commands, std::vector<UINT>{999});
+    EXPECT_TRUE(press(frame.GetSafeHwnd()));
+    EXPECT_EQ(app.commands, (std::vector<UINT>{999, 999}));
+    // Not a key: nothing to pre-translate.
+    MSG click = {pageEdit, WM_LBUTTONDOWN, 0, 0, 0, {}};
+    EXPECT_FALSE(app.PreTranslateMessage(&click));
+
+    page.DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    frame.DestroyWindow();
+}
+
 TEST(ExchangeDialogLifetime, AnOpenModelessDialogGoesWithItsObject) {
     HWND hwnd = nullptr;
     {
