@@ -64,6 +64,7 @@ BOOL CVorn_305q_showApp::InitInstance() {
     SetRegistryKey(L"Local AppWizard-Generated Applications");
     LoadStdProfileSettings(4);
     m_strProgramDir = ProgramDirectory();
+    TraceText(L"program directory: " + m_strProgramDir);
 
     AddDocTemplate(std::make_unique<CSingleDocTemplate>(
         IDR_MAINFRAME, &CVorn_305q_showDoc::classCVorn_305q_showDoc, &CMainFrame::classCMainFrame,
