@@ -49,6 +49,44 @@ TEST_F(CardTest, DecelPointAndCentreAreClampedWideWrites) {
     EXPECT_EQ(ChipParams(2).center, 0x7FFFFF);
 }
 
+// Every clamped setter at both ends of its range: data first, then the command.
+TEST_F(CardTest, RegisterSettersClampAtBothEnds) {
+    struct Row {
+        int code;
+        uint16_t axis;
+        int32_t value;
+        const char* trace;
+    };
+    const Row rows[] = {
+        {0x00, 0, 15999, "W14=0000 W12=3E80 W0=0100"},
+        {0x00, 0, 8000001, "W14=007A W12=1200 W0=0100"},
+        {0x01, 1, 0, "W12=0001 W0=0201"},
+        {0x01, 1, 65536, "W12=FFFF W0=0201"},
+        {0x02, 2, -5, "W12=0001 W0=0402"},
+        {0x02, 2, 8001, "W12=1F40 W0=0402"},
+        {0x03, 3, 0, "W12=0001 W0=0803"},
+        {0x03, 3, 9000, "W12=1F40 W0=0803"},
+        {0x04, 0, 0, "W12=0001 W0=0104"},
+        {0x04, 0, 8001, "W12=1F40 W0=0104"},
+        {0x05, 1, INT32_MIN, "W12=0001 W0=0205"},
+        {0x05, 1, 8001, "W12=1F40 W0=0205"},
+        {0x06, 2, -1, "W14=0000 W12=0000 W0=0406"},
+        {0x06, 2, 0x10000000, "W14=0FFF W12=FFFF W0=0406"},
+        {0x0D, 3, -1, "W12=0000 W0=080D"},
+        {0x0D, 3, 65536, "W12=FFFF W0=080D"},
+        {-1, 0, -0x800001, "W14=FF80 W12=0000 W0=0106"},
+        {-1, 0, 0x800000, "W14=007F W12=FFFF W0=0106"},
+        {-1, 1, -0x800000, "W14=FF80 W12=0000 W0=0206"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "code " << row.code << " value " << row.value);
+        ClearTrace();
+        Access::Set(Card(), row.code, row.axis, row.value);
+        EXPECT_EQ(Trace(), row.trace);
+    }
+    EXPECT_TRUE(Messages().empty());
+}
+
 // WR3 bits 0 and 1 together, then the point unclamped (a negative point goes out as is).
 TEST_F(CardTest, ManualDecelSetsBothDecelBitsAndWritesThePointUnclamped) {
     RunSteps({

@@ -55,6 +55,29 @@ public:
                                 bool sCurve) {
         c.StartFixedDrive(a, v, p, neg, sCurve);
     }
+    // The clamped register setters, by command code (0x00 range .. 0x0D offset).
+    static void Set(CMotionCard& c, int code, uint16_t a, int32_t v) {
+        switch (code) {
+            case 0x00:
+                return c.SetRange(a, v);
+            case 0x01:
+                return c.SetJerk(a, v);
+            case 0x02:
+                return c.SetAccel(a, v);
+            case 0x03:
+                return c.SetDecel(a, v);
+            case 0x04:
+                return c.SetStartSpeed(a, v);
+            case 0x05:
+                return c.SetDriveSpeed(a, v);
+            case 0x06:
+                return c.SetPulse(a, v, true);
+            case 0x0D:
+                return c.SetAccOffset(a, v);
+            default:
+                return c.SetPulse(a, v, false);  // the interpolation end point
+        }
+    }
     static uint16_t ReadAxisSpeed(CMotionCard& c, short a) { return c.ReadAxisSpeed(a); }
     static uint16_t ReadAxisAccel(CMotionCard& c, short a) { return c.ReadAxisAccel(a); }
     static uint16_t ReadInterpSpeed(CMotionCard& c) { return c.ReadInterpSpeed(); }
