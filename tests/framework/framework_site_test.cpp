@@ -63,6 +63,9 @@ TEST_F(SiteTest, HandshakeCallbackOrderAndReferences) {
               S_OK);
     EXPECT_EQ(site.log, (CallLog{"Site::CanInPlaceActivate", "Site::OnInPlaceActivate",
                                  "Site::GetWindow", "Site::GetWindowContext"}));
+    EXPECT_NE(std::find_if(site.queried.begin(), site.queried.end(),
+                           [](const IID& iid) { return IsEqualIID(iid, IID_IOleInPlaceSite); }),
+              site.queried.end());
     EXPECT_EQ(site.Refs(), 3) << "the in-place site is held";
     EXPECT_EQ(site.m_frame.Refs(), 2);
     EXPECT_EQ(site.m_doc.Refs(), 2);
