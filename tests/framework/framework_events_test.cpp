@@ -366,4 +366,59 @@ TEST_F(EventsTest, FrameworkContainerHostsTheControl) {
     EXPECT_EQ(CoRevokeClassObject(registration), S_OK);
 }
 
+// The framework's event sink as the control sees it: one connection, a dispatch
+// interface without type information, answering the event interface itself.
+TEST_F(EventsTest, FrameworkEventSinkAsTheControlSeesIt) {
+    CEventSink sink;
+    EXPECT_EQ(sink.Connect(nullptr, [](DISPID, DISPPARAMS*) {}), E_POINTER);
+    CComRef<IStream> notAControl;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, notAControl.Put()), S_OK);
+    EXPECT_EQ(sink.Connect(notAControl.Get(), [](DISPID, DISPPARAMS*) {}), E_NOINTERFACE);
+    EXPECT_FALSE(sink.IsConnected());
+
+    int calls = 0;
+    ASSERT_EQ(sink.Connect(m_control.Get(), [&](DISPID, DISPPARAMS*) { ++calls; }), S_OK);
+    ASSERT_EQ(sink.Connect(m_control.Get(), [&](DISPID, DISPPARAMS*) { ++calls; }), S_OK);
+    CComRef<IEnumConnections> e;
+    ASSERT_EQ(Point()->EnumConnections(e.Put()), S_OK);
+    CONNECTDATA got[2] = {};
+    ULONG fetched = 0;
+    ASSERT_EQ(e->Next(2, got, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 1u) << "connecting again ended the first connection";
+    e.Reset();
+    CComRef<IUnknown> connected = CComRef<IUnknown>::Attach(got[0].pUnk);
+
+    CComRef<IDispatch> dispatch;
+    ASSERT_EQ(connected->QueryInterface(DIID__DVorn_305qEvents, dispatch.PutVoid()), S_OK);
+    CComRef<IUnknown> other;
+    EXPECT_EQ(connected->QueryInterface(IID_IStream, other.PutVoid()), E_NOINTERFACE);
+    EXPECT_EQ(other.Get(), nullptr);
+    UINT count = 7;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 0u);
+    ITypeInfo* info = reinterpret_cast<ITypeInfo*>(&info);
+    EXPECT_EQ(dispatch->GetTypeInfo(0, 0, &info), E_NOTIMPL);
+    EXPECT_EQ(info, nullptr);
+    LPOLESTR name = const_cast<LPOLESTR>(L"FireInterrupt");
+    DISPID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_NOTIMPL);
+    VARIANT result;
+    VariantInit(&result);
+    V_VT(&result) = VT_I4;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(dispatch->Invoke(DISPID_FireInterrupt, IID_NULL, 0, DISPATCH_METHOD, &none, &result,
+                               nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(V_VT(&result), VT_EMPTY) << "the result is cleared";
+    EXPECT_EQ(calls, 1);
+
+    sink.Disconnect();
+    EXPECT_EQ(dispatch->Invoke(DISPID_FireInterrupt, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
+                               nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(calls, 1) << "a disconnected sink calls no handler";
+    EXPECT_EQ(Point()->EnumConnections(e.Put()), S_OK);
+    EXPECT_EQ(e->Next(1, got, nullptr), S_FALSE);
+}
+
 }  // namespace
