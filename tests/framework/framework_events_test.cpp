@@ -82,6 +82,19 @@ TEST_F(EventsTest, ConnectionPointReferencesAndCookies) {
         ASSERT_EQ(point->GetConnectionInterface(&iid), S_OK);
         EXPECT_TRUE(IsEqualIID(iid, DIID__DVorn_305qEvents));
     }
+    {
+        // The point is an object of its own: it answers only its interface.
+        CComRef<IConnectionPoint> same;
+        ASSERT_EQ(point->QueryInterface(IID_IConnectionPoint, same.PutVoid()), S_OK);
+        EXPECT_EQ(same.Get(), point.Get());
+        CComRef<IUnknown> unknown, container;
+        EXPECT_EQ(point->QueryInterface(IID_IUnknown, unknown.PutVoid()), S_OK);
+        EXPECT_EQ(point->QueryInterface(IID_IConnectionPointContainer, container.PutVoid()),
+                  E_NOINTERFACE);
+        EXPECT_EQ(container.Get(), nullptr);
+        EXPECT_EQ(point->QueryInterface(IID_IConnectionPoint, nullptr), E_POINTER);
+        EXPECT_EQ(RefsOf(m_control.Get()), controlRefs + 3);
+    }
     CComRef<IConnectionPoint> again;
     EXPECT_EQ(m_container->FindConnectionPoint(IID_IDispatch, again.Put()), CONNECT_E_NOCONNECTION);
     EXPECT_EQ(again.Get(), nullptr);

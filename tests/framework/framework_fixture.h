@@ -174,6 +174,8 @@ public:
     bool m_offerInPlace = true;      // answers IOleInPlaceSite
     bool m_offerControlSite = true;  // answers IOleControlSite
     HRESULT m_canInPlaceActivate = S_OK;
+    HRESULT m_getWindow = S_OK;          // a failure hands out no window
+    HRESULT m_getWindowContext = S_OK;   // a failure hands out nothing
     HRESULT m_showPropertyFrame = S_OK;  // the container shows the pages itself
     int m_viewChanges = 0;
     int m_closes = 0;
@@ -218,8 +220,8 @@ public:
 
     // IOleWindow, IOleInPlaceSite
     STDMETHODIMP GetWindow(HWND* hwnd) override {
-        *hwnd = m_window;
-        return Note("GetWindow", S_OK);
+        *hwnd = SUCCEEDED(m_getWindow) ? m_window : nullptr;
+        return Note("GetWindow", m_getWindow);
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     STDMETHODIMP CanInPlaceActivate() override {
@@ -229,6 +231,11 @@ public:
     STDMETHODIMP OnUIActivate() override { return Note("OnUIActivate", S_OK); }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
                                   LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
+        if (FAILED(m_getWindowContext)) {
+            *frame = nullptr;
+            *doc = nullptr;
+            return Note("GetWindowContext", m_getWindowContext);
+        }
         m_frame.AddRef();
         *frame = &m_frame;
         m_doc.AddRef();

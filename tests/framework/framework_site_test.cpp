@@ -176,6 +176,45 @@ TEST_F(SiteTest, SiteRemovalAndRefusedActivation) {
     EXPECT_EQ(plain.Refs(), 1);
 }
 
+// A site that cannot give its window gets its OnInPlaceActivate balanced; one without a
+// window context still gets the control at the rectangle of the verb.
+TEST_F(SiteTest, ActivationWithoutWindowOrContext) {
+    CMockSite site(m_window);
+    site.m_getWindow = E_NOTIMPL;
+    auto object = As<IOleObject>(m_control.Get(), IID_IOleObject);
+    ASSERT_EQ(object->SetClientSite(site.ClientSite()), S_OK);
+    EXPECT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.ClientSite(), 0, m_window,
+                             &site.m_pos),
+              E_NOTIMPL);
+    EXPECT_EQ(site.log, (CallLog{"Site::CanInPlaceActivate", "Site::OnInPlaceActivate",
+                                 "Site::GetWindow", "Site::OnInPlaceDeactivate"}));
+    EXPECT_EQ(site.Refs(), 2);
+
+    site.log.clear();
+    site.m_getWindow = S_OK;
+    site.m_getWindowContext = E_NOTIMPL;
+    const RECT verbRect = {5, 6, 55, 46};
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.ClientSite(), 0, m_window,
+                             &verbRect),
+              S_OK);
+    EXPECT_EQ(site.log, (CallLog{"Site::CanInPlaceActivate", "Site::OnInPlaceActivate",
+                                 "Site::GetWindow", "Site::GetWindowContext"}));
+    HWND hwnd = nullptr;
+    ASSERT_EQ(As<IOleInPlaceObject>(m_control.Get(), IID_IOleInPlaceObject)->GetWindow(&hwnd),
+              S_OK);
+    EXPECT_TRUE(SameRect(ChildRect(hwnd), verbRect));
+    EXPECT_EQ(site.m_frame.Refs() + site.m_doc.Refs(), 2) << "no frame was handed out";
+    // UI activation with no frame or document window tells only the site.
+    site.log.clear();
+    ASSERT_EQ(
+        object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.ClientSite(), 0, m_window, &verbRect),
+        S_OK);
+    EXPECT_EQ(site.log, CallLog{"Site::OnUIActivate"});
+    ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
+    ASSERT_EQ(object->SetClientSite(nullptr), S_OK);
+    EXPECT_EQ(site.Refs(), 1);
+}
+
 // The control's last release while active in place lets go of everything it holds.
 TEST_F(SiteTest, LastReleaseWhileActiveReleasesTheContainer) {
     CMockSite site(m_window);
