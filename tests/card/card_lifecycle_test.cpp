@@ -283,7 +283,11 @@ TEST_F(CardInterruptTest, InterruptAfterASelectWaitsForItsAccess) {
 TEST_F(CardInterruptTest, CloseWhileARelayMessageIsInFlight) {
     short reopen = 0;
     int position = -1;
+    std::vector<long> threadsAlive;
     m_onEvent = [&](short axis, long) {
+        // The sending thread has not ended: it must still count, or the module could
+        // be unloaded under it.
+        threadsAlive.push_back(InterruptThreadsAlive());
         if (axis != 0) return;
         position = Card().GetPosition(0);
         reopen = Card().InitCard(0, m_relay.GetSafeHwnd());  // still registered
@@ -302,6 +306,7 @@ TEST_F(CardInterruptTest, CloseWhileARelayMessageIsInFlight) {
     EXPECT_EQ(position, 0);
     EXPECT_EQ(reopen, -1);
     EXPECT_EQ(Messages(), (std::vector<std::string>{kBoxN, kCardBusy}));
+    EXPECT_EQ(threadsAlive, (std::vector<long>{1, 1}));
     EXPECT_EQ(InterruptThreadsAlive(), 0);
     EXPECT_EQ(vornsim::GetCounters().registrations, 0);
 }

@@ -38,6 +38,50 @@ public:
     static uint16_t DecelToD(CMotionCard& c, uint16_t a, int32_t v) { return c.DecelToD(a, v); }
     static uint16_t JerkToK(CMotionCard& c, uint16_t a, int32_t v) { return c.JerkToK(a, v); }
     static void WriteCommand(CMotionCard& c, uint16_t a, uint16_t code) { c.WriteCommand(a, code); }
+    // Operations no caller of the card reaches.
+    static void SetDecelPoint(CMotionCard& c, uint16_t a, int32_t v) { c.SetDecelPoint(a, v); }
+    static void SetCenter(CMotionCard& c, uint16_t a, int32_t v) { c.SetCenter(a, v); }
+    static void SetManualDecel(CMotionCard& c, uint16_t a, int32_t p) { c.SetManualDecel(a, p); }
+    static void SetManualContinuous(CMotionCard& c, uint16_t a) { c.SetManualContinuous(a); }
+    static void SetManualFixed(CMotionCard& c, uint16_t a) { c.SetManualFixed(a); }
+    static void ClearManualMode(CMotionCard& c, uint16_t a) { c.ClearManualMode(a); }
+    static void SetSCurveMode(CMotionCard& c, uint16_t a) { c.SetSCurveMode(a); }
+    static void ClearSCurveMode(CMotionCard& c, uint16_t a) { c.ClearSCurveMode(a); }
+    static void SetDecelMode(CMotionCard& c, uint16_t a, int mode) { c.SetDecelMode(a, mode); }
+    static void StartContinuousDrive(CMotionCard& c, uint16_t a, int32_t v, short dir) {
+        c.StartContinuousDrive(a, v, dir);
+    }
+    static void StartFixedDrive(CMotionCard& c, uint16_t a, int32_t v, int32_t p, bool neg,
+                                bool sCurve) {
+        c.StartFixedDrive(a, v, p, neg, sCurve);
+    }
+    // The clamped register setters, by command code (0x00 range .. 0x0D offset).
+    static void Set(CMotionCard& c, int code, uint16_t a, int32_t v) {
+        switch (code) {
+            case 0x00:
+                return c.SetRange(a, v);
+            case 0x01:
+                return c.SetJerk(a, v);
+            case 0x02:
+                return c.SetAccel(a, v);
+            case 0x03:
+                return c.SetDecel(a, v);
+            case 0x04:
+                return c.SetStartSpeed(a, v);
+            case 0x05:
+                return c.SetDriveSpeed(a, v);
+            case 0x06:
+                return c.SetPulse(a, v, true);
+            case 0x0D:
+                return c.SetAccOffset(a, v);
+            default:
+                return c.SetPulse(a, v, false);  // the interpolation end point
+        }
+    }
+    static uint16_t ReadAxisSpeed(CMotionCard& c, short a) { return c.ReadAxisSpeed(a); }
+    static uint16_t ReadAxisAccel(CMotionCard& c, short a) { return c.ReadAxisAccel(a); }
+    static uint16_t ReadInterpSpeed(CMotionCard& c) { return c.ReadInterpSpeed(); }
+    static uint16_t ReadInterpAccel(CMotionCard& c) { return c.ReadInterpAccel(); }
 };
 
 // One call of a table and what it must produce. The trace may start with "... " or end
