@@ -80,6 +80,20 @@ HRESULT COleControlSite::Activate(REFCLSID clsid, LPCWSTR windowName, DWORD styl
     return S_OK;
 }
 
+HRESULT COleControlSite::LoadState(const BYTE* state, ULONG size) {
+    if (!m_object) return E_UNEXPECTED;
+    CComRef<IPersistStreamInit> persist;
+    HRESULT hr = m_object->QueryInterface(IID_IPersistStreamInit, persist.PutVoid());
+    if (FAILED(hr)) return hr;
+    CComRef<IStream> stream;
+    hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
+    if (FAILED(hr)) return hr;
+    hr = stream->Write(state, size, nullptr);
+    const LARGE_INTEGER start = {};
+    if (SUCCEEDED(hr)) hr = stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    return SUCCEEDED(hr) ? persist->Load(stream.Get()) : hr;
+}
+
 void COleControlSite::Close() {
     if (!m_object) return;
     // The control destroys its window when it leaves the in-place state.

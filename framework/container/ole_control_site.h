@@ -29,6 +29,8 @@ public:
     HWND ControlWindow() const { return m_hWnd; }
     // The control object (no new reference); null once closed.
     IUnknown* ControlUnknown() const { return m_object.Get(); }
+    // Loads the control's persisted state (IPersistStreamInit) from size bytes.
+    HRESULT LoadState(const BYTE* state, ULONG size);
     // Deactivates the control (its window goes) and releases it.
     void Close();
 

@@ -1,7 +1,13 @@
-// A window of the program, or the window of an ActiveX control the program hosts. For a
-// control it is also the caller: InvokeHelper calls the control's IDispatch by dispatch
-// identifier with arguments described by a type string, the way the class library's
-// control wrappers are written.
+// A window of the program, or the window of an ActiveX control the program hosts.
+//
+// A window this object creates through a class whose procedure is StandardWndProc, or an
+// existing window it subclasses, sends its messages to the virtual WindowProc; the
+// binding ends at WM_NCDESTROY (a subclassed window gets its old procedure back). Attach
+// only wraps a handle: no messages, no ownership.
+//
+// For a control it is also the caller: InvokeHelper calls the control's IDispatch by
+// dispatch identifier with arguments described by a type string, the way the class
+// library's control wrappers are written.
 #pragma once
 
 #include <windows.h>
@@ -15,31 +21,47 @@ class COleControlSite;
 class CWnd {
 public:
     CWnd();
-    // Destroys the window (and the control) this object created; a control bound with
-    // AttachControl is left to its container.
+    // Destroys the window (and the control) this object created or subclassed; a window
+    // only attached, or a control bound with AttachControl, is left to its owner.
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
     HWND GetSafeHwnd() const { return m_hWnd; }
+    // The object routing hwnd's messages, or null.
+    static CWnd* FromHandle(HWND hwnd);
 
     // Creates a window of a registered window class, a child of parent with WS_CHILD
     // (the creation context is for views and frames; nothing here uses it).
     virtual BOOL Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
                         CWnd* parent, UINT id, CCreateContext* context = nullptr);
+    // Creates a window; a class registered with StandardWndProc routes every message
+    // from the first one to WindowProc. menuOrId: a child's identifier.
+    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                  int cx, int cy, HWND parent, HMENU menuOrId);
     // Creates the control of class clsid through COM and hosts it in place as a child of
-    // parent, a new control without persisted state.
+    // parent; with state, the control loads it (IPersistStreamInit) instead of starting
+    // new.
     BOOL CreateControl(REFCLSID clsid, LPCWSTR windowName, DWORD style, const RECT& rect,
-                       CWnd* parent, UINT id);
+                       CWnd* parent, UINT id, const BYTE* state = nullptr, ULONG stateSize = 0);
 
     // Binds this object to a control another container hosts: calls go to its
     // IDispatch; hwnd (may be null) is the control's window, which stays the other
     // container's.
     BOOL AttachControl(IUnknown* control, HWND hwnd);
 
-    // Destroys the window this object created (a hosted control is deactivated and
-    // released first) and ends any binding.
-    BOOL DestroyWindow();
+    // Wraps hwnd without routing or owning it.
+    BOOL Attach(HWND hwnd);
+    HWND Detach();
+    // Routes hwnd's messages through WindowProc, the old procedure doing the defaults.
+    BOOL SubclassWindow(HWND hwnd);
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    // Gives the window its old procedure back; null if this object subclassed nothing.
+    HWND UnsubclassWindow();
+
+    // Destroys the window this object created or subclassed (a hosted control is
+    // deactivated and released first) and ends any binding.
+    virtual BOOL DestroyWindow();
     BOOL ShowWindow(int cmdShow) const;
     int GetDlgCtrlID() const;
 
@@ -54,11 +76,46 @@ public:
     HRESULT InvokeHelper(DISPID dispid, WORD flags, VARTYPE resultType, void* result,
                          const BYTE* paramTypes, ...);
 
+    // Receives one line per InvokeHelper call (dispatch id, arguments, result, HRESULT);
+    // null ends it. The program sets it once, before any control exists.
+    using InvokeTraceHook = void (*)(const wchar_t* line);
+    static void SetInvokeTraceHook(InvokeTraceHook hook);
+
+    // Keyboard and mouse messages of the thread's loop, before they are dispatched;
+    // TRUE when handled.
+    virtual BOOL PreTranslateMessage(MSG* msg);
+
+    // Procedure of the window classes whose windows route to their objects.
+    static LRESULT CALLBACK StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+protected:
+    // Every message of a routed window; the default passes it to DefWindowProc.
+    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // What the window would do without this object.
+    virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The message being handled, passed on to DefWindowProc.
+    LRESULT Default();
+    // After WM_NCDESTROY, once the binding has ended.
+    virtual void PostNcDestroy() {}
+
+    // Makes this object the routing target of hwnd (dialogs bind at WM_INITDIALOG).
+    void Bind(HWND hwnd, WNDPROC previous);
+    // Runs WindowProc for one message and ends the binding after WM_NCDESTROY.
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
     void Release();
+    void Unbind();
 
     HWND m_hWnd = nullptr;
     bool m_ownsWindow = false;
+    bool m_routed = false;
+    WNDPROC m_oldProc = nullptr;  // a subclassed window's own procedure
+    struct CurrentMessage {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    } m_current = {};
     CComRef<COleControlSite> m_site;  // a control this object hosts
     CComRef<IDispatch> m_dispatch;    // the control's automation interface
 };

@@ -1,0 +1,208 @@
+#include "bars.h"
+
+#include <commctrl.h>
+
+#include "app.h"
+#include "gdi.h"
+
+// ---- tool bar
+
+BOOL CToolBar::CreateEx(CWnd* parent, DWORD toolStyle, DWORD style, UINT id) {
+    if (parent == nullptr) return FALSE;
+    const HWND hwnd =
+        CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, style | toolStyle | CCS_TOP, 0, 0, 0, 0,
+                        parent->GetSafeHwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                        GetModuleHandleW(nullptr), nullptr);
+    if (hwnd == nullptr) return FALSE;
+    SendMessageW(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    if (!SubclassWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CToolBar::LoadToolBar(UINT bitmapId, const UINT* ids, int count) {
+    const HWND hwnd = GetSafeHwnd();
+    if (hwnd == nullptr) return FALSE;
+    SendMessageW(hwnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 15));
+    TBADDBITMAP bitmap = {GetModuleHandleW(nullptr), bitmapId};
+    if (SendMessageW(hwnd, TB_ADDBITMAP, static_cast<WPARAM>(count),
+                     reinterpret_cast<LPARAM>(&bitmap)) == -1) {
+        return FALSE;
+    }
+    std::vector<TBBUTTON> buttons(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON& button = buttons[static_cast<size_t>(i)];
+        button.iBitmap = ids[i] != 0 ? i : 0;
+        button.idCommand = static_cast<int>(ids[i]);
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = ids[i] != 0 ? BTNS_BUTTON : BTNS_SEP;
+    }
+    if (!SendMessageW(hwnd, TB_ADDBUTTONSW, buttons.size(),
+                      reinterpret_cast<LPARAM>(buttons.data()))) {
+        return FALSE;
+    }
+    SendMessageW(hwnd, TB_AUTOSIZE, 0, 0);
+    return TRUE;
+}
+
+int CToolBar::CommandToIndex(UINT id) const {
+    return static_cast<int>(SendMessageW(GetSafeHwnd(), TB_COMMANDTOINDEX, id, 0));
+}
+
+void CToolBar::SetButtonInfo(int index, UINT id, BYTE style, int imageOrWidth) {
+    const HWND hwnd = GetSafeHwnd();
+    // The simplest portable way to change a button's style: put a new one in its place.
+    TBBUTTON button = {};
+    button.iBitmap = imageOrWidth;
+    button.idCommand = static_cast<int>(id);
+    button.fsState = TBSTATE_ENABLED;
+    button.fsStyle = style;
+    SendMessageW(hwnd, TB_DELETEBUTTON, static_cast<WPARAM>(index), 0);
+    SendMessageW(hwnd, TB_INSERTBUTTONW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&button));
+}
+
+RECT CToolBar::GetItemRect(int index) const {
+    RECT rect = {};
+    SendMessageW(GetSafeHwnd(), TB_GETITEMRECT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void CToolBar::AddToolTip(HWND child, HWND notifyWindow) {
+    const HWND tips = reinterpret_cast<HWND>(SendMessageW(GetSafeHwnd(), TB_GETTOOLTIPS, 0, 0));
+    if (tips == nullptr) return;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = notifyWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(child);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND && lParam != 0) {
+        // Notifications of the controls in the bar belong to the frame.
+        return SendMessageW(GetParent(GetSafeHwnd()), msg, wParam, lParam);
+    }
+    return Default();
+}
+
+// ---- status bar
+
+BOOL CStatusBar::Create(CWnd* parent, DWORD style, UINT id) {
+    if (parent == nullptr) return FALSE;
+    const HWND hwnd = CreateWindowExW(
+        0, STATUSCLASSNAMEW, nullptr, style, 0, 0, 0, 0, parent->GetSafeHwnd(),
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (hwnd == nullptr) return FALSE;
+    if (!SubclassWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CStatusBar::SetIndicators(const UINT* ids, int count) {
+    const HWND hwnd = GetSafeHwnd();
+    if (hwnd == nullptr || count < 1) return FALSE;
+    m_ids.assign(ids, ids + count);
+    m_texts.assign(static_cast<size_t>(count), std::wstring());
+    // Indicator panes as wide as their texts, the message pane takes the rest.
+    std::vector<int> widths(static_cast<size_t>(count));
+    const CClientDC dc(hwnd);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    const CSelectObject select(
+        dc.Get(), font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    RECT client = {};
+    GetClientRect(GetParent(hwnd), &client);
+    int right = client.right;
+    for (int i = count - 1; i >= 1; --i) {
+        widths[static_cast<size_t>(i)] = right;
+        const std::wstring text = LoadResString(ids[i]);
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        right -= extent.cx + 12;
+    }
+    widths[0] = right;
+    if (!SendMessageW(hwnd, SB_SETPARTS, static_cast<WPARAM>(count),
+                      reinterpret_cast<LPARAM>(widths.data()))) {
+        return FALSE;
+    }
+    SetPaneText(0, LoadResString(AFX_IDS_IDLEMESSAGE));
+    return TRUE;
+}
+
+void CStatusBar::SetPaneText(int index, const std::wstring& text) {
+    if (index < 0 || static_cast<size_t>(index) >= m_texts.size()) return;
+    m_texts[static_cast<size_t>(index)] = text;
+    SendMessageW(GetSafeHwnd(), SB_SETTEXTW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring CStatusBar::GetPaneText(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= m_texts.size()) return std::wstring();
+    return m_texts[static_cast<size_t>(index)];
+}
+
+void CStatusBar::OnIdleUpdate() {
+    for (size_t i = 1; i < m_ids.size(); ++i) {
+        int key = 0;
+        switch (m_ids[i]) {
+            case 0xE701:
+                key = VK_CAPITAL;
+                break;
+            case 0xE702:
+                key = VK_NUMLOCK;
+                break;
+            case 0xE703:
+                key = VK_SCROLL;
+                break;
+            default:
+                continue;
+        }
+        const std::wstring text =
+            (GetKeyState(key) & 1) != 0 ? LoadResString(m_ids[i]) : std::wstring();
+        if (text != m_texts[i]) SetPaneText(static_cast<int>(i), text);
+    }
+}
+
+// ---- combo box
+
+BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    if (parent == nullptr) return FALSE;
+    const HWND hwnd = CreateWindowExW(
+        0, WC_COMBOBOXW, nullptr, style, rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, parent->GetSafeHwnd(),
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (hwnd == nullptr) return FALSE;
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    if (!SubclassWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int CComboBox::AddString(const std::wstring& text) const {
+    return static_cast<int>(
+        SendMessageW(GetSafeHwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+int CComboBox::SetCurSel(int index) const {
+    return static_cast<int>(
+        SendMessageW(GetSafeHwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0));
+}
+
+int CComboBox::GetCurSel() const {
+    return static_cast<int>(SendMessageW(GetSafeHwnd(), CB_GETCURSEL, 0, 0));
+}
+
+int CComboBox::GetCount() const {
+    return static_cast<int>(SendMessageW(GetSafeHwnd(), CB_GETCOUNT, 0, 0));
+}
+
+void CComboBox::Enable(bool enable) const { EnableWindow(GetSafeHwnd(), enable ? TRUE : FALSE); }

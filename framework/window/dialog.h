@@ -1,0 +1,121 @@
+// Dialogs: modal ones, modeless child pages and panels, the form view; and the
+// dialog data exchange between members and controls.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "cmd_target.h"
+#include "wnd.h"
+
+class CDialog;
+class CDocument;
+class CFrameWnd;
+
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, bool saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+
+    // The control id of the dialog, or null.
+    HWND PrepareCtrl(int id) const;
+    // A value could not be read: one message box, then focus and the whole text
+    // selected in control; every later exchange of this pass does nothing.
+    void Fail(HWND control, const std::wstring& message);
+    bool Failed() const { return m_bFailed; }
+
+    CDialog* const m_pDlgWnd;
+    const bool m_bSaveAndValidate;  // true: controls to members
+
+private:
+    bool m_bFailed = false;
+};
+
+// Binds ctrl to the dialog's control id by subclassing, once.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& ctrl);
+// Radio group starting at firstId: index of the checked button, -1 when none.
+void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
+void DDX_Check(CDataExchange* pDX, int id, int& value);
+void DDX_Text(CDataExchange* pDX, int id, int& value);
+void DDX_Text(CDataExchange* pDX, int id, float& value);
+void DDX_Text(CDataExchange* pDX, int id, double& value);
+void DDX_CBIndex(CDataExchange* pDX, int id, int& value);
+
+// The texts of the two parse failures.
+extern const wchar_t kParseIntFailure[];
+extern const wchar_t kParseNumberFailure[];
+
+class CDialog : public CWnd, public CCmdTarget {
+public:
+    explicit CDialog(UINT templateId);
+
+    // Modal: the dialog's result (IDOK, IDCANCEL, or -1 on failure).
+    INT_PTR DoModal(HWND parent);
+    // Modeless, a child of parent for a child template.
+    BOOL CreateModeless(HWND parent);
+    void EndDialog(INT_PTR result);
+
+    // Runs the exchange; false when a value was refused (save direction only).
+    bool UpdateData(bool saveAndValidate = true);
+    // While a parse failure is being reported (box, refocus): focus-loss handlers of
+    // the page do nothing then, so the report cannot cascade.
+    bool IsReportingFailure() const { return m_bReportingFailure; }
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+    UINT TemplateId() const { return m_templateId; }
+
+    static const CRuntimeClass classCDialog;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCDialog; }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Not handled: the dialog manager does the default.
+    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Initialisation data (combo entries), then the exchange into the controls.
+    virtual BOOL OnInitDialog();
+    virtual void OnApplyInitData() {}
+    virtual void DoDataExchange(CDataExchange* /*pDX*/) {}
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    friend class CDataExchange;
+
+    UINT m_templateId;
+    bool m_bModal = false;
+    bool m_bDefaultUsed = false;
+    bool m_bReportingFailure = false;
+};
+
+// The view: a child dialog from a template, filling the frame's client area.
+class CFormView : public CDialog {
+public:
+    explicit CFormView(UINT templateId) : CDialog(templateId) {}
+
+    using CWnd::Create;
+    virtual BOOL Create(CFrameWnd* parent, UINT id, CCreateContext* context);
+    // After new and open: the base runs the exchange into the controls.
+    virtual void OnInitialUpdate();
+    CDocument* GetDocument() const { return m_pDocument; }
+    CFrameWnd* GetParentFrame() const { return m_pFrame; }
+    // Resizes the frame so that this view's client area is exactly the form.
+    void ResizeParentToFit();
+
+    // Commands reach the document after the view.
+    bool OnUpdateCommand(UINT id, bool& enable) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    static const CRuntimeClass classCFormView;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCFormView; }
+
+protected:
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    CDocument* m_pDocument = nullptr;
+    CFrameWnd* m_pFrame = nullptr;
+};

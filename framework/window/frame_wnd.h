@@ -1,0 +1,72 @@
+// The main frame of a document program: menu, accelerators, bars at the top and bottom,
+// the view filling the rest; command routing and idle command enabling.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "cmd_target.h"
+#include "wnd.h"
+
+struct CCreateContext;
+class CDocument;
+class CFormView;
+
+constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
+constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
+constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
+
+class CFrameWnd : public CWnd, public CCmdTarget {
+public:
+    CFrameWnd();
+    ~CFrameWnd() override;
+
+    // Creates the frame with menu, accelerators and icon resourceId, and its view.
+    BOOL LoadFrame(UINT resourceId, DWORD style, CCreateContext* context);
+    CFormView* GetActiveView() const { return m_view.get(); }
+    CDocument* GetActiveDocument() const;
+
+    // Places the bars and the view in the client area.
+    void RecalcLayout();
+    // Runs the view's initial update and sets the title.
+    void InitialUpdateFrame(CDocument* doc);
+    void OnUpdateFrameTitle();
+    void CenterWindow();
+
+    // Asks the command chain about every tool bar button and top-level menu item, and
+    // applies changes; the status bar's key panes follow the keyboard.
+    void OnIdleUpdateCmdUI();
+    // Whether the command chain enables id (true when no one decides).
+    bool IsCommandEnabled(UINT id);
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    static const CRuntimeClass classCFrameWnd;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCFrameWnd; }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Base: creates the view; -1 fails the frame's creation.
+    virtual int OnCreate(CREATESTRUCTW* cs);
+    virtual BOOL OnCreateClient(CCreateContext* context);
+    // The command chain: view, document, this frame, application.
+    BOOL OnCmdMsg(UINT id, UINT code, HWND control);
+    // Shows a command's prompt (the text before "\n" of its string), or the idle text.
+    void SetMessageText(UINT commandId);
+    void PostNcDestroy() override;
+
+private:
+    bool RouteUpdate(UINT id, bool& enable);
+    LRESULT OnNotify(NMHDR* header);
+
+    UINT m_resourceId = 0;
+    HACCEL m_hAccel = nullptr;
+    CCreateContext* m_pContext = nullptr;
+    std::unique_ptr<CFormView> m_view;
+    std::map<UINT, bool> m_commandState;  // last applied enabling
+    UINT m_promptId = 0;                  // command whose prompt is shown, 0 idle
+    std::wstring m_tipText;               // tool tip text handed out last
+};

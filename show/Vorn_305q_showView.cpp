@@ -1,0 +1,206 @@
+#include "Vorn_305q_showView.h"
+
+#include <commdlg.h>
+#include <winspool.h>
+
+#include "MainFrm.h"
+#include "Vorn_305q_show.h"
+#include "app.h"
+#include "document.h"
+#include "resource.h"
+#include "trace.h"
+#include "wnd_handle.h"
+
+namespace {
+
+// The form's persisted state of the control: the container's leading 0 word, then the
+// control's own 16 bytes (version 1.0, extent 2117 x 1244, no stock properties).
+constexpr BYTE kFormControlState[20] = {0, 0, 0,    0,    0x00, 0x00, 0x01, 0x00, 0x45, 0x08,
+                                        0, 0, 0xDC, 0x04, 0,    0,    0,    0,    0,    0};
+constexpr ULONG kContainerWord = 4;
+
+constexpr DISPID kFireInterrupt = 1;
+
+bool IsPageCommand(UINT id) {
+    switch (id) {
+        case ID_CONFIG:
+        case ID_ONEAXIS:
+        case ID_TWOAXIS:
+        case ID_SAVECONFIG:
+        case ID_LOADDEFAULTCONFIG:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+const CRuntimeClass CVorn_305q_showView::classCVorn_305q_showView = {
+    "CVorn_305q_showView", &CFormView::classCFormView, CreateDynamic<CVorn_305q_showView>};
+
+CVorn_305q_showView::CVorn_305q_showView() : CFormView(IDD_VORN_305Q_SHOW_FORM) {}
+
+CVorn_305q_showView::~CVorn_305q_showView() = default;
+
+CMainFrame* CVorn_305q_showView::MainFrame() const {
+    CWinApp* const app = AfxGetApp();
+    return app != nullptr ? dynamic_cast<CMainFrame*>(app->m_pMainWnd) : nullptr;
+}
+
+BOOL CVorn_305q_showView::Create(CFrameWnd* parent, UINT id, CCreateContext* context) {
+    if (!CFormView::Create(parent, id, context)) return FALSE;
+    const CWndHandle placeholder(GetDlgItem(GetSafeHwnd(), IDC_VORN305QCTRL));
+    const RECT rect = placeholder.RectInParent();
+    ::DestroyWindow(placeholder.Get());  // the control takes its identifier
+    if (!m_control.CreateControl(CVorn_305q::GetClsid(), L"", WS_CHILD | WS_TABSTOP, rect, this,
+                                 IDC_VORN305QCTRL, kFormControlState + kContainerWord,
+                                 sizeof kFormControlState - kContainerWord)) {
+        Trace(L"The control could not be created (is it registered?)");
+        DestroyWindow();
+        return FALSE;
+    }
+    const HRESULT hr =
+        m_sink.Connect(m_control.GetControlUnknown(), [this](DISPID dispid, DISPPARAMS* params) {
+            if (dispid != kFireInterrupt) return;
+            VARIANT axis;
+            VARIANT status;
+            VariantInit(&axis);
+            VariantInit(&status);
+            UINT argErr = 0;
+            if (SUCCEEDED(DispGetParam(params, 0, VT_I2, &axis, &argErr)) &&
+                SUCCEEDED(DispGetParam(params, 1, VT_I4, &status, &argErr))) {
+                OnInterruptVorn305qctrl(V_I2(&axis), V_I4(&status));
+            }
+        });
+    if (FAILED(hr)) Trace(L"The control's events could not be connected: 0x%08lX", hr);
+    return TRUE;
+}
+
+void CVorn_305q_showView::OnInitialUpdate() {
+    CFormView::OnInitialUpdate();
+    // New and open run this again: the one-time steps must not repeat.
+    if (m_bInitialUpdateDone) return;
+    m_bInitialUpdateDone = true;
+
+    ResizeParentToFit();
+    CMainFrame* const frame = MainFrame();
+    if (frame != nullptr) {
+        const RECT outer = CWndHandle(frame->GetSafeHwnd()).WindowRect();
+        theApp.m_nFrameWidth = outer.right - outer.left;
+        theApp.m_nFrameHeight = outer.bottom - outer.top;
+        Trace(L"frame size recorded: %dx%d", theApp.m_nFrameWidth, theApp.m_nFrameHeight);
+    }
+    m_control.ShowWindow(SW_HIDE);
+    const short count = m_control.GetCardCount();
+    Trace(L"card count: %d", count);
+    if (frame != nullptr) frame->FillCardSelector(count);
+}
+
+int CVorn_305q_showView::CardsAvailable() const {
+    const CMainFrame* const frame = MainFrame();
+    return frame != nullptr && frame->HasCards() ? 1 : 0;
+}
+
+void CVorn_305q_showView::OnCardChanged(int card) {
+    if (card == m_nCard) return;
+    m_nCard = card;
+    Trace(L"card chosen: %d", card);
+}
+
+void CVorn_305q_showView::OnAxisChanged(int axis) {
+    if (axis == m_nAxis) return;
+    m_nAxis = axis;
+    Trace(L"axis chosen: %d", axis);
+}
+
+void CVorn_305q_showView::OnInterruptVorn305qctrl(short axis, long lResult) {
+    Trace(L"event FireInterrupt: axis=%d status=0x%06lx", axis,
+          static_cast<unsigned long>(lResult));
+}
+
+void CVorn_305q_showView::OnUpdatePageCommand(bool& enable) const {
+    enable = CardsAvailable() == 1;
+}
+
+void CVorn_305q_showView::OnPageCommand(UINT id) {
+    if (CardsAvailable() == 0) return;
+    Trace(L"page command %u: card=%d axis=%d (no page yet)", id, m_nCard, m_nAxis);
+}
+
+bool CVorn_305q_showView::OnUpdateCommand(UINT id, bool& enable) {
+    if (!IsPageCommand(id)) return CFormView::OnUpdateCommand(id, enable);
+    OnUpdatePageCommand(enable);
+    return true;
+}
+
+bool CVorn_305q_showView::OnCommand(UINT id, UINT code, HWND control) {
+    if (control != nullptr || code > 1) return CFormView::OnCommand(id, code, control);
+    if (IsPageCommand(id)) {
+        OnPageCommand(id);
+        return true;
+    }
+    switch (id) {
+        case ID_FILE_PRINT:
+            OnFilePrint(true);
+            return true;
+        case ID_FILE_PRINT_DIRECT:
+            OnFilePrint(false);
+            return true;
+        default:
+            return CFormView::OnCommand(id, code, control);
+    }
+}
+
+void CVorn_305q_showView::OnFilePrint(bool withDialog) {
+    // Without a printer there is nothing to ask for: the dialog would only complain.
+    DWORD needed = 0;
+    DWORD printers = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
+                  &printers);
+    if (needed == 0) {
+        Trace(L"print: no printer");
+        return;
+    }
+    PRINTDLGW print = {};
+    print.lStructSize = sizeof(print);
+    print.hwndOwner = GetParent(GetSafeHwnd());
+    print.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
+    if (!withDialog) print.Flags |= PD_RETURNDEFAULT;
+    const BOOL chosen = PrintDlgW(&print);
+    if (print.hDevMode != nullptr) GlobalFree(print.hDevMode);
+    if (print.hDevNames != nullptr) GlobalFree(print.hDevNames);
+    if (!chosen || print.hDC == nullptr) {
+        Trace(L"print: no printer chosen (%lu)", CommDlgExtendedError());
+        return;
+    }
+    const std::wstring title = GetDocument() != nullptr ? GetDocument()->GetTitle() : L"";
+    DOCINFOW doc = {};
+    doc.cbSize = sizeof(doc);
+    doc.lpszDocName = title.c_str();
+    // One page, blank: the view draws nothing.
+    if (StartDocW(print.hDC, &doc) > 0) {
+        if (StartPage(print.hDC) > 0) EndPage(print.hDC);
+        EndDoc(print.hDC);
+        Trace(L"print: one page");
+    }
+    DeleteDC(print.hDC);
+}
+
+void CVorn_305q_showView::OnDestroy() {
+    // The card first, while the control still exists; then the events; then the control,
+    // all before COM is shut down.
+    m_control.CloseCard();
+    m_sink.Disconnect();
+    Trace(L"event sink disconnected");
+    m_control.DestroyWindow();
+    Trace(L"control released");
+}
+
+LRESULT CVorn_305q_showView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
+        OnDestroy();
+        return CFormView::WindowProc(msg, wParam, lParam);
+    }
+    return CFormView::WindowProc(msg, wParam, lParam);
+}
