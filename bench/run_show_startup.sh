@@ -9,4 +9,4 @@ dll=$(find "$build" -name Vorn_305q.dll -print -quit)
 exe=$(find "$build" -name Vorn_305q_show.exe -print -quit)
 export WINEPREFIX="$build/wineprefix-bench-show"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/show-display-run.sh" "$dll" \
-  "$build/bench/bench_show_startup.exe" "Z:$(echo "$exe" | sed 's|/|\\|g')" "${1:-20}"
+  "$build/bench/bench_show_startup.exe" "Z:${exe//\//\\}" "${1:-20}"
