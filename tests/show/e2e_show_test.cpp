@@ -244,6 +244,33 @@ TEST_F(ShowTest, SelectorsAndCommandsFollowTheCardCount) {
     }
 }
 
+TEST_F(ShowTest, SelectorChoicesReachTheViewOnlyWhileCardsAreListed) {
+    // The choice is sent, not posted: the frame has handled it when the call returns.
+    HWND frame = StartProgram(3);
+    ASSERT_NE(frame, nullptr);
+    HWND card = FindChild(frame, kCardSelector);
+    HWND axis = FindChild(frame, kAxisSelector);
+    ChooseComboEntry(card, 2);
+    ChooseComboEntry(axis, 3);
+    ChooseComboEntry(axis, 3);  // the same entry again changes nothing in the view
+    ChooseComboEntry(card, 0);
+    std::vector<std::wstring> trace = m_program->TraceLines();
+    EXPECT_EQ(CountLines(trace, L"card chosen: 2"), 1) << Dump(trace);
+    EXPECT_EQ(CountLines(trace, L"axis chosen: 3"), 1) << Dump(trace);
+    EXPECT_EQ(CountLines(trace, L"card chosen: 0"), 1) << Dump(trace);
+    EXPECT_LT(FirstLine(trace, L"card chosen: 2"), FirstLine(trace, L"axis chosen: 3"));
+    // Choosing is not opening: no page was asked for, so the card stays untouched.
+    EXPECT_TRUE(m_program->ChipTraceLines().empty());
+    CloseProgram(frame);
+
+    frame = StartProgram(0);
+    ASSERT_NE(frame, nullptr);
+    ChooseComboEntry(FindChild(frame, kAxisSelector), 2);
+    trace = m_program->TraceLines();
+    EXPECT_EQ(CountLines(trace, L"axis chosen:"), 0) << Dump(trace);
+    CloseProgram(frame);
+}
+
 TEST_F(ShowTest, FrameIsCentredFittedAndKeepsItsSizeAndTitle) {
     HWND frame = StartProgram(1);
     ASSERT_NE(frame, nullptr);

@@ -4,7 +4,6 @@
 // Screenshots go to the directory given; their Unix paths are printed.
 //   show_demo_run.exe <Vorn_305q_show.exe> <screenshot directory>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -77,28 +76,25 @@ int wmain(int argc, wchar_t** argv) {
     Say(L"chose " + WindowText(card) + L", " + WindowText(axis));
     Shot(L"02-axis-chosen");
 
-    // Rest the pointer on the first command button until its tool tip shows.
-    HWND toolBar = FindChild(frame, 0xE800);
-    RECT button = {};
-    if (toolBar && SendMessageW(toolBar, TB_GETRECT, 32771, reinterpret_cast<LPARAM>(&button))) {
-        POINT centre = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
-        ClientToScreen(toolBar, &centre);
-        SetForegroundWindow(frame);
-        SetCursorPos(centre.x - 2, centre.y);
-        SetCursorPos(centre.x, centre.y);
-        const bool tip = WaitUntil(
-            [&] {
-                for (HWND hwnd : program.TopLevelWindows(L"tooltips_class32"))
-                    if (IsVisible(hwnd)) return true;
-                return false;
-            },
-            5000, 50);
-        Say(tip ? L"tool tip shown" : L"no tool tip appeared");
-        Shot(L"03-tool-tip");
-        SetCursorPos(5, 5);
-    } else {
-        Fail(L"no command button in the tool bar");
-    }
+    // Rest the pointer on the first command button until its tool tip shows. The button
+    // follows the axis selector's slot, which ends where the selector ends (tool-bar
+    // rectangles cannot be asked for across processes).
+    const RECT selector = WindowRect(axis);
+    SetForegroundWindow(frame);
+    const int x = selector.right + 11;
+    const int y = (selector.top + selector.bottom) / 2;
+    SetCursorPos(x - 2, y);
+    SetCursorPos(x, y);
+    const bool tip = WaitUntil(
+        [&] {
+            for (HWND hwnd : program.TopLevelWindows(L"tooltips_class32"))
+                if (IsVisible(hwnd) && !WindowText(hwnd).empty()) return true;
+            return false;
+        },
+        5000, 50);
+    Say(tip ? L"tool tip shown" : L"no tool tip appeared");
+    Shot(L"03-tool-tip");
+    SetCursorPos(5, 5);
 
     PostMessageW(frame, WM_COMMAND, 57664, 0);
     if (HWND about = program.WaitForDialog(kWait, L"关于 Vorn_305q_show")) {
