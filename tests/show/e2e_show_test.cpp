@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -81,6 +82,8 @@ DWORD RunAndWait(std::wstring commandLine) {
 using Extent = std::pair<LONG, LONG>;
 Extent Size(const RECT& rect) { return {rect.right - rect.left, rect.bottom - rect.top}; }
 
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 // The form's size in pixels: 453 x 318 dialog units of 宋体 11 point, measured on a
 // dialog of that font made here (the prefix maps the font as the program's does).
 Extent FormSize() {
@@ -95,9 +98,8 @@ Extent FormSize() {
     tmpl.points = 11;
     tmpl.face[0] = L'宋';
     tmpl.face[1] = L'体';
-    HWND dialog = CreateDialogIndirectParamW(
-        GetModuleHandleW(nullptr), &tmpl.t, nullptr,
-        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &tmpl.t, nullptr,
+                                             NoDialogProc, 0);
     RECT rect = {0, 0, 453, 318};
     MapDialogRect(dialog, &rect);
     DestroyWindow(dialog);
