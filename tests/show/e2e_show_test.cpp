@@ -383,6 +383,37 @@ TEST_F(ShowTest, NewDocumentLeavesOneSetOfEverything) {
     CloseProgram(frame);
 }
 
+TEST_F(ShowTest, AboutBoxAndPrintingAnswerAndReturn) {
+    HWND frame = StartProgram(1);
+    ASSERT_NE(frame, nullptr);
+    // Nothing in the program's interface issues the about command; it is sent.
+    PostMessageW(frame, WM_COMMAND, 57664, 0);
+    HWND about = m_program->WaitForDialog(kWait, L"关于 Vorn_305q_show");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(about, IDOK)), L"确定");
+    EXPECT_EQ(GetWindow(about, GW_OWNER), frame);
+    EXPECT_NE(MessageBoxText(about).find(L"Vorn_305q_show 1.0 版"), std::wstring::npos);
+    ASSERT_TRUE(CloseDialog(about));
+    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+
+    // Ctrl+P: one blank page, or with no printer nothing at all; never a hang.
+    const size_t before = m_program->TraceLines().size();
+    ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'P'}));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::vector<HWND> dialogs = m_program->Dialogs();
+            if (!dialogs.empty()) dialog = dialogs.front();
+            return dialog || m_program->WaitForTraceLine(L"print:", before, 0) >= 0;
+        },
+        kWait));
+    if (dialog) CloseDialog(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    CloseProgram(frame);
+}
+
 TEST_F(ShowTest, SavingTheUntitledDocumentWritesAnEmptyFileAndListsIt) {
     RegDeleteTreeW(HKEY_CURRENT_USER, kProfileKey);
     HWND frame = StartProgram(1);

@@ -407,7 +407,11 @@ int ToolBarButtonState(HWND toolBar, int command) {
 }
 
 std::wstring MessageBoxText(HWND box) {
-    if (HWND text = GetDlgItem(box, 0xFFFF)) return WindowText(text);
+    // A message box's text has id 0xFFFF; so has every id-less static of a dialog.
+    if (HWND text = GetDlgItem(box, 0xFFFF)) {
+        const bool icon = (GetWindowLongW(text, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        if (!icon && !WindowText(text).empty()) return WindowText(text);
+    }
     std::vector<HWND> children;
     EnumChildWindows(box, CollectChildren, reinterpret_cast<LPARAM>(&children));
     std::wstring result;
