@@ -69,7 +69,9 @@ BOOL CVorn_305q_showApp::InitInstance() {
         IDR_MAINFRAME, &CVorn_305q_showDoc::classCVorn_305q_showDoc, &CMainFrame::classCMainFrame,
         &CVorn_305q_showView::classCVorn_305q_showView));
 
-    const CCommandLineInfo info = ParseCommandLine(Arguments());
+    TraceText(std::wstring(L"command line: ") + GetCommandLineW());
+    const std::vector<std::wstring> args = Arguments();
+    const CCommandLineInfo info = ParseCommandLine(args);
     if (!ProcessShellCommand(info) || m_pMainWnd == nullptr) {
         Trace(L"start-up ended without a main window");
         return FALSE;

@@ -190,6 +190,7 @@ void CVorn_305q_showView::OnFilePrint(bool withDialog) {
 void CVorn_305q_showView::OnDestroy() {
     // The card first, while the control still exists; then the events; then the control,
     // all before COM is shut down.
+    if (m_control.GetControlUnknown() == nullptr) return;
     m_control.CloseCard();
     m_sink.Disconnect();
     Trace(L"event sink disconnected");

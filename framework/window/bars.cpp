@@ -107,33 +107,43 @@ BOOL CStatusBar::Create(CWnd* parent, DWORD style, UINT id) {
 }
 
 BOOL CStatusBar::SetIndicators(const UINT* ids, int count) {
-    const HWND hwnd = GetSafeHwnd();
-    if (hwnd == nullptr || count < 1) return FALSE;
+    if (GetSafeHwnd() == nullptr || count < 1) return FALSE;
     m_ids.assign(ids, ids + count);
     m_texts.assign(static_cast<size_t>(count), std::wstring());
-    // Indicator panes as wide as their texts, the message pane takes the rest.
-    std::vector<int> widths(static_cast<size_t>(count));
+    if (!LayoutPanes()) return FALSE;
+    SetPaneText(0, LoadResString(AFX_IDS_IDLEMESSAGE));
+    return TRUE;
+}
+
+bool CStatusBar::LayoutPanes() {
+    const HWND hwnd = GetSafeHwnd();
+    const size_t count = m_ids.size();
+    if (count == 0) return true;
+    std::vector<int> edges(count);
     const CClientDC dc(hwnd);
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
     const CSelectObject select(
         dc.Get(), font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     RECT client = {};
-    GetClientRect(GetParent(hwnd), &client);
+    GetClientRect(hwnd, &client);
     int right = client.right;
-    for (int i = count - 1; i >= 1; --i) {
-        widths[static_cast<size_t>(i)] = right;
-        const std::wstring text = LoadResString(ids[i]);
+    for (size_t i = count; i-- > 1;) {
+        edges[i] = right;
+        const std::wstring text = LoadResString(m_ids[i]);
         SIZE extent = {};
         GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
         right -= extent.cx + 12;
     }
-    widths[0] = right;
-    if (!SendMessageW(hwnd, SB_SETPARTS, static_cast<WPARAM>(count),
-                      reinterpret_cast<LPARAM>(widths.data()))) {
-        return FALSE;
-    }
-    SetPaneText(0, LoadResString(AFX_IDS_IDLEMESSAGE));
-    return TRUE;
+    edges[0] = right;
+    return SendMessageW(hwnd, SB_SETPARTS, static_cast<WPARAM>(count),
+                        reinterpret_cast<LPARAM>(edges.data())) != 0;
+}
+
+LRESULT CStatusBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_SIZE) return CWnd::WindowProc(msg, wParam, lParam);
+    const LRESULT result = Default();
+    LayoutPanes();
+    return result;
 }
 
 void CStatusBar::SetPaneText(int index, const std::wstring& text) {

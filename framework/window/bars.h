@@ -39,7 +39,13 @@ public:
     // Caps, num and scroll lock state of indicators 0xE701 to 0xE703.
     void OnIdleUpdate();
 
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
 private:
+    // Indicator panes as wide as their texts at the right, the message pane the rest.
+    bool LayoutPanes();
+
     std::vector<UINT> m_ids;
     std::vector<std::wstring> m_texts;  // what each pane shows now
 };

@@ -1,0 +1,445 @@
+// The window layer with real windows: routing to C++ handlers, subclassing and its end,
+// window classes registered from two threads at once, timers, the frame's command
+// routing, and data exchange with its parse-failure behaviour.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app.h"
+#include "dialog.h"
+#include "document.h"
+#include "frame_wnd.h"
+#include "window_class.h"
+#include "wnd_handle.h"
+
+namespace {
+
+constexpr UINT kPing = WM_APP + 1;
+
+bool RegisterTestClass(const wchar_t* name) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = CWnd::StandardWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name;
+    return RegisterWindowClassOnce(wc);
+}
+
+// Records what reaches it; answers kPing with lParam + 1.
+class CProbeWnd : public CWnd {
+public:
+    std::vector<UINT> seen;
+    int ncDestroyed = 0;
+    bool createSawThis = false;
+    std::vector<UINT_PTR> timers;
+    bool blockLetters = false;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        seen.push_back(msg);
+        switch (msg) {
+            case WM_CREATE:
+                createSawThis = FromHandle(GetSafeHwnd()) == this;
+                return Default();
+            case kPing:
+                return lParam + 1;
+            case WM_TIMER:
+                timers.push_back(wParam);
+                return 0;
+            case WM_CHAR:
+                if (blockLetters && iswalpha(static_cast<wint_t>(wParam))) return 0;
+                return Default();
+            default:
+                return Default();
+        }
+    }
+    void PostNcDestroy() override { ++ncDestroyed; }
+};
+
+bool Saw(const CProbeWnd& probe, UINT msg) {
+    for (const UINT m : probe.seen) {
+        if (m == msg) return true;
+    }
+    return false;
+}
+
+void PumpFor(DWORD milliseconds) {
+    const DWORD end = GetTickCount() + milliseconds;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+TEST(Routing, EveryMessageFromCreationToTheEndReachesTheObject) {
+    ASSERT_TRUE(RegisterTestClass(L"VornRoutingProbe"));
+    CProbeWnd probe;
+    ASSERT_TRUE(probe.CreateEx(0, L"VornRoutingProbe", L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                               100, nullptr, nullptr));
+    const HWND hwnd = probe.GetSafeHwnd();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(Saw(probe, WM_NCCREATE));
+    EXPECT_TRUE(Saw(probe, WM_CREATE));
+    EXPECT_TRUE(probe.createSawThis);
+    EXPECT_EQ(CWnd::FromHandle(hwnd), &probe);
+    EXPECT_EQ(SendMessageW(hwnd, kPing, 0, 41), 42);
+    // Default() hands the message to the window's default handling.
+    SetWindowTextW(hwnd, L"renamed");
+    EXPECT_EQ(CWndHandle(hwnd).Text(), L"renamed");
+
+    EXPECT_TRUE(probe.DestroyWindow());
+    EXPECT_TRUE(Saw(probe, WM_DESTROY));
+    EXPECT_TRUE(Saw(probe, WM_NCDESTROY));
+    EXPECT_EQ(probe.ncDestroyed, 1);
+    EXPECT_EQ(probe.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
+TEST(Routing, AnObjectGoneBeforeItsWindowLeavesNoDanglingRoute) {
+    ASSERT_TRUE(RegisterTestClass(L"VornRoutingProbe"));
+    HWND hwnd = nullptr;
+    {
+        CProbeWnd probe;
+        ASSERT_TRUE(
+            probe.CreateEx(0, L"VornRoutingProbe", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+        hwnd = probe.GetSafeHwnd();
+    }
+    // The object owned its window: both are gone, and nothing routes to freed memory.
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
+TEST(Routing, ATimerReachesTheObject) {
+    ASSERT_TRUE(RegisterTestClass(L"VornRoutingProbe"));
+    CProbeWnd probe;
+    ASSERT_TRUE(
+        probe.CreateEx(0, L"VornRoutingProbe", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    ASSERT_TRUE(CWndHandle(probe.GetSafeHwnd()).StartTimer(2000, 20));
+    const DWORD end = GetTickCount() + 3000;
+    while (probe.timers.size() < 2 && static_cast<LONG>(end - GetTickCount()) > 0) PumpFor(20);
+    ASSERT_GE(probe.timers.size(), 2u);
+    EXPECT_EQ(probe.timers[0], 2000u);
+    CWndHandle(probe.GetSafeHwnd()).StopTimer(2000);
+    PumpFor(50);
+    const size_t stopped = probe.timers.size();
+    PumpFor(150);
+    EXPECT_EQ(probe.timers.size(), stopped);
+}
+
+// A top-level edit of the system's class, the typical window to subclass.
+HWND MakeEdit() {
+    return CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST(Subclassing, RoutesUntilUnsubclassedAndRestoresTheProcedure) {
+    const HWND edit = MakeEdit();
+    ASSERT_NE(edit, nullptr);
+    const LONG_PTR original = GetWindowLongPtrW(edit, GWLP_WNDPROC);
+    CProbeWnd probe;
+    probe.blockLetters = true;
+    ASSERT_TRUE(probe.SubclassWindow(edit));
+    EXPECT_EQ(CWnd::FromHandle(edit), &probe);
+    // A second object cannot take the same window.
+    CProbeWnd second;
+    EXPECT_FALSE(second.SubclassWindow(edit));
+
+    SendMessageW(edit, WM_CHAR, L'1', 0);
+    SendMessageW(edit, WM_CHAR, L'x', 0);
+    SendMessageW(edit, WM_CHAR, L'2', 0);
+    EXPECT_EQ(CWndHandle(edit).Text(), L"12");  // the default ran for the digits only
+
+    EXPECT_EQ(probe.UnsubclassWindow(), edit);
+    EXPECT_EQ(GetWindowLongPtrW(edit, GWLP_WNDPROC), original);
+    EXPECT_EQ(CWnd::FromHandle(edit), nullptr);
+    EXPECT_EQ(probe.GetSafeHwnd(), nullptr);
+    const size_t seen = probe.seen.size();
+    SendMessageW(edit, WM_CHAR, L'y', 0);
+    EXPECT_EQ(probe.seen.size(), seen);
+    EXPECT_EQ(CWndHandle(edit).Text(), L"12y");
+    DestroyWindow(edit);
+}
+
+TEST(Subclassing, EndsAtTheWindowsDestruction) {
+    const HWND edit = MakeEdit();
+    ASSERT_NE(edit, nullptr);
+    CProbeWnd probe;
+    ASSERT_TRUE(probe.SubclassWindow(edit));
+    DestroyWindow(edit);
+    EXPECT_TRUE(Saw(probe, WM_NCDESTROY));
+    EXPECT_EQ(probe.ncDestroyed, 1);
+    EXPECT_EQ(probe.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(CWnd::FromHandle(edit), nullptr);
+    // The object can take another window afterwards.
+    const HWND next = MakeEdit();
+    EXPECT_TRUE(probe.SubclassWindow(next));
+    DestroyWindow(next);
+}
+
+TEST(Subclassing, AttachOnlyWrapsTheHandle) {
+    const HWND edit = MakeEdit();
+    ASSERT_NE(edit, nullptr);
+    {
+        CProbeWnd probe;
+        ASSERT_TRUE(probe.Attach(edit));
+        EXPECT_EQ(probe.GetSafeHwnd(), edit);
+        EXPECT_EQ(CWnd::FromHandle(edit), nullptr);
+        SendMessageW(edit, kPing, 0, 1);
+        EXPECT_TRUE(probe.seen.empty());
+    }
+    EXPECT_TRUE(IsWindow(edit));  // not owned
+    DestroyWindow(edit);
+}
+
+TEST(Registration, TwoThreadsRegisterAndCreateAtOnce) {
+    // Each round uses a new class, so both threads race its first registration.
+    for (int round = 0; round < 20; ++round) {
+        const std::wstring name = L"VornRace" + std::to_wstring(round);
+        std::atomic<int> ready{0};
+        std::atomic<int> routed{0};
+        auto work = [&] {
+            ++ready;
+            while (ready.load() < 2) {
+            }
+            if (!RegisterTestClass(name.c_str())) return;
+            CProbeWnd probe;
+            if (!probe.CreateEx(0, name.c_str(), L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr)) {
+                return;
+            }
+            // Each thread's window routes to its own object.
+            if (CWnd::FromHandle(probe.GetSafeHwnd()) == &probe &&
+                SendMessageW(probe.GetSafeHwnd(), kPing, 0, 1) == 2) {
+                ++routed;
+            }
+            probe.DestroyWindow();
+        };
+        std::thread a(work);
+        std::thread b(work);
+        a.join();
+        b.join();
+        ASSERT_EQ(routed.load(), 2) << "round " << round;
+    }
+}
+
+// The command chain: the frame's own handlers, the application after it, refusal of a
+// disabled menu or accelerator command.
+class CTestApp : public CWinApp {
+public:
+    CTestApp() : CWinApp(L"window test") {}
+    std::vector<UINT> commands;
+    bool OnCommand(UINT id, UINT, HWND) override {
+        commands.push_back(id);
+        return true;
+    }
+};
+
+class CTestFrame : public CFrameWnd {
+public:
+    std::vector<UINT> commands;
+    std::vector<UINT> notifications;
+    bool OnCommand(UINT id, UINT code, HWND control) override {
+        if (control != nullptr) {
+            notifications.push_back(code);
+            return true;
+        }
+        if (id != 100) return false;
+        commands.push_back(id);
+        return true;
+    }
+    bool OnUpdateCommand(UINT id, bool& enable) override {
+        if (id != 200 && id != 201) return false;
+        enable = id == 201;
+        return true;
+    }
+};
+
+TEST(CommandRouting, FrameThenApplicationAndDisabledCommandsRefused) {
+    CTestApp app;
+    CTestFrame frame;
+    CCreateContext context;
+    ASSERT_TRUE(frame.LoadFrame(1, WS_OVERLAPPEDWINDOW, &context));
+    const HWND hwnd = frame.GetSafeHwnd();
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(100, 0), 0);  // the frame's own
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(300, 1), 0);  // nobody's but the app's
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(200, 1), 0);  // disabled: refused
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(201, 0), 0);  // enabled: the app takes it
+    EXPECT_EQ(frame.commands, std::vector<UINT>{100});
+    EXPECT_EQ(app.commands, (std::vector<UINT>{300, 201}));
+    EXPECT_FALSE(frame.IsCommandEnabled(200));
+    EXPECT_TRUE(frame.IsCommandEnabled(201));
+    EXPECT_TRUE(frame.IsCommandEnabled(202));  // nobody decides
+
+    // A control's notification is never refused, even with a disabled id.
+    const HWND combo =
+        CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 50, 100, hwnd,
+                        reinterpret_cast<HMENU>(200), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(200, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(frame.notifications, std::vector<UINT>{CBN_SELENDOK});
+    frame.DestroyWindow();
+}
+
+// Data exchange: the members of the test dialog, in exchange order.
+class CExchangeDialog : public CDialog {
+public:
+    CExchangeDialog() : CDialog(100) {}
+    int first = 1;
+    float second = 2.5f;
+    int third = 3;
+    double fourth = 0.1;
+    int radio = 1;
+    int check = 1;
+    int combo = 1;
+
+protected:
+    void OnApplyInitData() override {
+        for (const wchar_t* entry : {L"zero", L"one", L"two"}) {
+            SendDlgItemMessageW(GetSafeHwnd(), 305, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(entry));
+        }
+    }
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Text(pDX, 201, first);
+        DDX_Text(pDX, 202, second);
+        DDX_Text(pDX, 203, third);
+        DDX_Text(pDX, 204, fourth);
+        DDX_Radio(pDX, 303, radio);
+        DDX_Check(pDX, 304, check);
+        DDX_CBIndex(pDX, 305, combo);
+    }
+};
+
+struct CapturedBoxes {
+    std::vector<std::wstring> texts;
+    std::vector<bool> reportingFlags;
+    CExchangeDialog* dialog = nullptr;
+};
+CapturedBoxes g_boxes;
+
+int CaptureBox(HWND, const std::wstring& text, const std::wstring&, UINT) {
+    g_boxes.texts.push_back(text);
+    g_boxes.reportingFlags.push_back(g_boxes.dialog != nullptr &&
+                                     g_boxes.dialog->IsReportingFailure());
+    return IDOK;
+}
+
+class Exchange : public testing::Test {
+protected:
+    void SetUp() override {
+        g_boxes = CapturedBoxes{};
+        g_boxes.dialog = &dialog;
+        previous = SetMessageBoxFunction(CaptureBox);
+        ASSERT_TRUE(dialog.CreateModeless(nullptr));
+    }
+    void TearDown() override {
+        dialog.DestroyWindow();
+        SetMessageBoxFunction(previous);
+    }
+    CWndHandle Item(int id) const { return CWndHandle(dialog.GetSafeHwnd()).Item(id); }
+
+    CExchangeDialog dialog;
+    MessageBoxFunction previous = nullptr;
+};
+
+TEST_F(Exchange, InitialisationWritesTheMembersIntoTheControls) {
+    EXPECT_EQ(Item(201).Text(), L"1");
+    EXPECT_EQ(Item(202).Text(), L"2.5");
+    EXPECT_EQ(Item(204).Text(), L"0.1");
+    // Index 1 is the second radio in template order (id 301), not id order.
+    EXPECT_EQ(Item(301).Send(BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(Item(303).Send(BM_GETCHECK), BST_UNCHECKED);
+    EXPECT_EQ(Item(302).Send(BM_GETCHECK), BST_UNCHECKED);
+    EXPECT_EQ(Item(304).Send(BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(Item(305).Send(CB_GETCURSEL), 1);
+    EXPECT_TRUE(g_boxes.texts.empty());
+}
+
+TEST_F(Exchange, ReadsEveryKindBack) {
+    Item(201).SetText(L" -7 ");
+    Item(202).SetText(L"1e-1");
+    Item(203).SetText(L"+9");
+    Item(204).SetText(L"0.25");
+    SendMessageW(Item(302).Get(), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Item(301).Get(), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(Item(304).Get(), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(Item(305).Get(), CB_SETCURSEL, 2, 0);
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.first, -7);
+    EXPECT_FLOAT_EQ(dialog.second, 0.1f);
+    EXPECT_EQ(dialog.third, 9);
+    EXPECT_DOUBLE_EQ(dialog.fourth, 0.25);
+    EXPECT_EQ(dialog.radio, 2);
+    EXPECT_EQ(dialog.check, 0);
+    EXPECT_EQ(dialog.combo, 2);
+    // No radio checked reads as -1; a check value out of range is shown unchecked.
+    SendMessageW(Item(302).Get(), BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.radio, -1);
+    dialog.check = 7;
+    dialog.UpdateData(false);
+    EXPECT_EQ(Item(304).Send(BM_GETCHECK), BST_UNCHECKED);
+    EXPECT_TRUE(g_boxes.texts.empty());
+}
+
+TEST_F(Exchange, AParseFailureStopsAtTheFailingEdit) {
+    Item(201).SetText(L"12");
+    Item(202).SetText(L"nan");
+    Item(203).SetText(L"77");
+    Item(204).SetText(L"x");
+    SetFocus(Item(201).Get());
+    EXPECT_FALSE(dialog.UpdateData(true));
+    // Earlier members took their values; the failing one and all later ones did not.
+    EXPECT_EQ(dialog.first, 12);
+    EXPECT_FLOAT_EQ(dialog.second, 2.5f);
+    EXPECT_EQ(dialog.third, 3);
+    EXPECT_DOUBLE_EQ(dialog.fourth, 0.1);
+    // One box, about a number, shown while the dialog reports it.
+    ASSERT_EQ(g_boxes.texts.size(), 1u);
+    EXPECT_EQ(g_boxes.texts[0], kParseNumberFailure);
+    EXPECT_TRUE(g_boxes.reportingFlags[0]);
+    EXPECT_FALSE(dialog.IsReportingFailure());
+    // Focus on the failing edit with all of its text selected.
+    EXPECT_EQ(GetFocus(), Item(202).Get());
+    DWORD start = 99;
+    DWORD end = 99;
+    SendMessageW(Item(202).Get(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 3u);
+}
+
+TEST_F(Exchange, AnIntegerFailureHasItsOwnText) {
+    Item(201).SetText(L"2147483648");  // one past the range: refused, not clamped
+    EXPECT_FALSE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.first, 1);
+    ASSERT_EQ(g_boxes.texts.size(), 1u);
+    EXPECT_EQ(g_boxes.texts[0], kParseIntFailure);
+    EXPECT_EQ(GetFocus(), Item(201).Get());
+}
+
+TEST(Frame, KeepsTheStatusBarAtTheBottomAfterASizeChange) {
+    CTestApp app;
+    CFrameWnd frame;
+    CCreateContext context;
+    ASSERT_TRUE(frame.LoadFrame(1, WS_OVERLAPPEDWINDOW, &context));
+    const HWND status = CreateWindowExW(
+        0, L"msctls_statusbar32", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame.GetSafeHwnd(),
+        reinterpret_cast<HMENU>(AFX_IDW_STATUS_BAR), GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(status, nullptr);
+    SetWindowPos(frame.GetSafeHwnd(), nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client = CWndHandle(frame.GetSafeHwnd()).ClientRect();
+    const RECT bar = CWndHandle(status).RectInParent();
+    EXPECT_EQ(bar.bottom, client.bottom);
+    EXPECT_EQ(bar.right - bar.left, client.right);
+    frame.DestroyWindow();
+}
+
+}  // namespace
