@@ -79,7 +79,7 @@ public:
     bool Running() const;
     // True once the process has ended within the time; its exit code goes to exitCode.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
-    // Posts WM_CLOSE to the window and measures nothing else.
+    // Asks the program to close, as the frame's close box does; WaitForExit follows.
     void Close(HWND mainWindow) const { PostMessageW(mainWindow, WM_CLOSE, 0, 0); }
     void Kill();
 
