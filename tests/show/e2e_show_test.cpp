@@ -98,8 +98,8 @@ Extent FormSize() {
     tmpl.points = 11;
     tmpl.face[0] = L'宋';
     tmpl.face[1] = L'体';
-    HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &tmpl.t, nullptr,
-                                             NoDialogProc, 0);
+    HWND dialog =
+        CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &tmpl.t, nullptr, NoDialogProc, 0);
     RECT rect = {0, 0, 453, 318};
     MapDialogRect(dialog, &rect);
     DestroyWindow(dialog);
