@@ -80,7 +80,10 @@ BOOL CVorn_305q_showView::Create(CFrameWnd* parent, UINT id, CCreateContext* con
 void CVorn_305q_showView::OnInitialUpdate() {
     CFormView::OnInitialUpdate();
     // New and open run this again: the one-time steps must not repeat.
-    if (m_bInitialUpdateDone) return;
+    if (m_bInitialUpdateDone) {
+        Trace(L"initial update again: one-time steps skipped");
+        return;
+    }
     m_bInitialUpdateDone = true;
 
     ResizeParentToFit();

@@ -266,15 +266,19 @@ IUnknown* CWnd::GetControlUnknown() const {
 
 HRESULT CWnd::InvokeHelper(DISPID dispid, WORD flags, VARTYPE resultType, void* result,
                            const BYTE* paramTypes, ...) {
-    if (!m_dispatch) {
-        TraceInvoke(dispid, nullptr, 0, resultType, result, CO_E_OBJNOTCONNECTED);
-        return CO_E_OBJNOTCONNECTED;
+    // A call refused before it reaches the control is traced without its arguments.
+    const auto refuse = [&](HRESULT hr) {
+        TraceInvoke(dispid, nullptr, 0, resultType, result, hr);
+        return hr;
+    };
+    if (!m_dispatch) return refuse(CO_E_OBJNOTCONNECTED);
+    if (resultType != VT_EMPTY && resultType != VT_I2 && resultType != VT_I4) {
+        return refuse(E_INVALIDARG);
     }
-    if (resultType != VT_EMPTY && resultType != VT_I2 && resultType != VT_I4) return E_INVALIDARG;
-    if (resultType != VT_EMPTY && result == nullptr) return E_POINTER;
+    if (resultType != VT_EMPTY && result == nullptr) return refuse(E_POINTER);
     const size_t count =
         paramTypes != nullptr ? strlen(reinterpret_cast<const char*>(paramTypes)) : 0;
-    if (count > kMaxArguments) return E_INVALIDARG;
+    if (count > kMaxArguments) return refuse(E_INVALIDARG);
 
     // Automation order: the last argument first. Promoted arguments narrow back here.
     VARIANT args[kMaxArguments];
@@ -298,7 +302,7 @@ HRESULT CWnd::InvokeHelper(DISPID dispid, WORD flags, VARTYPE resultType, void* 
                 break;
             default:
                 va_end(list);
-                return E_INVALIDARG;
+                return refuse(E_INVALIDARG);
         }
     }
     va_end(list);

@@ -110,6 +110,8 @@ bool CWinApp::AfxOleInit() {
 
 int CWinApp::Run() {
     MSG msg = {};
+    // The commands' first state is there before anyone can look at the window.
+    OnIdle();
     for (;;) {
         if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) OnIdle();
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);

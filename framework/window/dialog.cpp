@@ -108,6 +108,10 @@ const CRuntimeClass CFormView::classCFormView = {"CFormView", &CDialog::classCDi
 
 CDialog::CDialog(UINT templateId) : m_templateId(templateId) {}
 
+CDialog::~CDialog() {
+    if (GetSafeHwnd() != nullptr) DestroyWindow();
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* dialog = dynamic_cast<CDialog*>(CWnd::FromHandle(hwnd));
     if (dialog == nullptr && msg == WM_INITDIALOG) {
@@ -223,6 +227,7 @@ BOOL CFormView::Create(CFrameWnd* parent, UINT id, CCreateContext* context) {
     m_pDocument = context != nullptr ? context->m_pCurrentDoc : nullptr;
     if (parent == nullptr || !CreateModeless(parent->GetSafeHwnd())) return FALSE;
     SetWindowLongPtrW(GetSafeHwnd(), GWLP_ID, static_cast<LONG_PTR>(id));
+    ShowWindow(SW_SHOWNA);
     return TRUE;
 }
 

@@ -49,6 +49,8 @@ extern const wchar_t kParseNumberFailure[];
 class CDialog : public CWnd, public CCmdTarget {
 public:
     explicit CDialog(UINT templateId);
+    // A modeless dialog still open goes with its object.
+    ~CDialog() override;
 
     // Modal: the dialog's result (IDOK, IDCANCEL, or -1 on failure).
     INT_PTR DoModal(HWND parent);

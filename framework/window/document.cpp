@@ -80,7 +80,7 @@ BOOL CDocument::DoFileSave() {
 BOOL CDocument::DoSave(const std::wstring& path) {
     if (!OnSaveDocument(path)) return FALSE;
     SetPathName(path);
-    Trace(L"document saved");
+    TraceText(L"document saved: " + path);
     return TRUE;
 }
 
@@ -148,9 +148,11 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const wchar_t* path) {
     if (path == nullptr) {
         if (!document->OnNewDocument()) return nullptr;
         document->SetPathName(std::wstring(), false);
+        TraceText(L"document new");
     } else {
         if (!document->OnOpenDocument(path)) return first ? nullptr : document;
         document->SetPathName(path);
+        TraceText(std::wstring(L"document opened: ") + path);
     }
     m_frame->InitialUpdateFrame(document);
     return document;

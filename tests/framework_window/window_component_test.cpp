@@ -425,6 +425,17 @@ TEST_F(Exchange, AnIntegerFailureHasItsOwnText) {
     EXPECT_EQ(GetFocus(), Item(201).Get());
 }
 
+TEST(ExchangeDialogLifetime, AnOpenModelessDialogGoesWithItsObject) {
+    HWND hwnd = nullptr;
+    {
+        CExchangeDialog dialog;
+        ASSERT_TRUE(dialog.CreateModeless(nullptr));
+        hwnd = dialog.GetSafeHwnd();
+        EXPECT_EQ(CWnd::FromHandle(hwnd), &dialog);
+    }
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
 TEST(Frame, KeepsTheStatusBarAtTheBottomAfterASizeChange) {
     CTestApp app;
     CFrameWnd frame;
