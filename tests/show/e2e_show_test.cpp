@@ -373,6 +373,7 @@ TEST_F(ShowTest, NewDocumentLeavesOneSetOfEverything) {
     ASSERT_GE(m_program->WaitForTraceLine(kTracePageCommand, before, kWait), 0)
         << Dump(m_program->TraceLines());
 
+    EXPECT_GE(m_program->WaitForTraceLine(L"document new", before, 0), 0);
     EXPECT_EQ(ComboEntries(FindChild(frame, kCardSelector)).size(), 3u);
     EXPECT_EQ(ComboEntries(FindChild(frame, kAxisSelector)).size(), 4u);
     EXPECT_EQ(FindView(frame), view);
@@ -429,6 +430,7 @@ TEST_F(ShowTest, SavingTheUntitledDocumentWritesAnEmptyFileAndListsIt) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     ASSERT_TRUE(GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, 0u);
+    EXPECT_GE(m_program->WaitForTraceLine(L"document saved: ", 0, kWait), 0);
     CloseProgram(frame);
 
     wchar_t listed[MAX_PATH * 2] = {};
