@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libwine-dev wine64 xvfb xauth googletest cmake ninja-build imagemagick
+  fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do

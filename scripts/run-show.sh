@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing (the CJK font included), builds, registers the
+# control in a Wine prefix and starts the demonstration program Vorn_305q_show on one
+# simulated card. With $DISPLAY set it opens on that display and waits until you close
+# it; without one it runs under Xvfb, drives a short scripted operator run and saves
+# screenshots under build/x86_64/screenshots/.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/install-deps.sh"
+build="$root/build/x86_64"
+cmake -S "$root" -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
+cmake --build "$build" --target Vorn_305q Vorn_305q_show show_demo_run -j "$(nproc)"
+
+dll=$(find "$build" -name Vorn_305q.dll -print -quit)
+exe=$(find "$build" -name Vorn_305q_show.exe -print -quit)
+winpath() { echo "Z:$(realpath "$1" | sed 's|/|\\|g')"; }
+export VORN305Q_SIMULATOR=1
+export VORN305Q_MSGBOX_LOG="$build/show-messages.log"
+export VORN_SHOW_TRACE="$build/show-trace.log"
+rm -f "$VORN305Q_MSGBOX_LOG" "$VORN_SHOW_TRACE"
+
+if [ -n "${DISPLAY:-}" ]; then
+  # A prefix whose desktop has met this display; the headless one would show nothing.
+  export WINEPREFIX="$build/wineprefix-show"
+  "$root/scripts/show-prefix.sh" "$dll"
+  . "$root/scripts/wine-env.sh"
+  echo "Vorn_305q_show runs on $DISPLAY with one simulated card; close its window to end."
+  status=0
+  /usr/lib/wine/wine64 "$(winpath "$exe")" || status=$?
+  echo "The program ended with exit code $status (its trace: $VORN_SHOW_TRACE)."
+else
+  export WINEPREFIX="$build/wineprefix-show-xvfb"
+  shots="$build/screenshots"
+  mkdir -p "$shots"
+  rm -f "$shots"/*.png
+  echo "No display: a scripted run under Xvfb, screenshots in $shots"
+  status=0
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/show-display-run.sh" "$dll" \
+    "$build/tests/show/show_demo_run.exe" "$(winpath "$exe")" "$(winpath "$shots")" |
+    tr -d '\r' | sed 's/^screenshot /Screenshot: /' || status=${PIPESTATUS[0]}
+fi
+if [ -s "$VORN305Q_MSGBOX_LOG" ]; then
+  echo "Card messages:"
+  cat "$VORN305Q_MSGBOX_LOG"
+fi
+exit "$status"

@@ -1,0 +1,490 @@
+#include "gui_driver.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <memory>
+
+CHandle& CHandle::operator=(CHandle&& other) noexcept {
+    if (this != &other) {
+        Reset(other.m_handle);
+        other.m_handle = nullptr;
+    }
+    return *this;
+}
+
+void CHandle::Reset(HANDLE handle) {
+    if (m_handle && m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+    m_handle = handle;
+}
+
+namespace {
+
+std::wstring Upper(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
+    return text;
+}
+
+// The inherited environment with the overrides applied, as a block for CreateProcessW.
+std::vector<wchar_t> EnvironmentBlock(
+    const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
+    std::map<std::wstring, std::wstring> vars;  // keyed by upper-case name
+    std::map<std::wstring, std::wstring> names;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = block; *p; p += wcslen(p) + 1) {
+            const std::wstring entry(p);
+            const size_t eq = entry.find(L'=', 1);  // "=C:" style entries start with '='
+            if (eq == std::wstring::npos) continue;
+            const std::wstring name = entry.substr(0, eq);
+            vars[Upper(name)] = entry.substr(eq + 1);
+            names[Upper(name)] = name;
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    for (const auto& [name, value] : overrides) {
+        if (value.empty()) {
+            vars.erase(Upper(name));
+        } else {
+            vars[Upper(name)] = value;
+            names[Upper(name)] = name;
+        }
+    }
+    std::vector<wchar_t> result;
+    for (const auto& [key, value] : vars) {
+        const std::wstring entry = names[key] + L"=" + value;
+        result.insert(result.end(), entry.begin(), entry.end());
+        result.push_back(L'\0');
+    }
+    result.push_back(L'\0');
+    return result;
+}
+
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = dir + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+std::string ReadShared(const std::wstring& path) {
+    CHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (file.Get() == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[16384];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    return bytes;
+}
+
+struct CEnumContext {
+    DWORD pid;
+    std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+    auto* context = reinterpret_cast<CEnumContext*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == context->pid) context->windows->push_back(hwnd);
+    return TRUE;
+}
+
+struct CChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindChildById(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<CChildSearch*>(param);
+    if (GetDlgCtrlID(hwnd) == search->id) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (cond()) return true;
+        if (GetTickCount() - start >= timeoutMs) return cond();
+        Sleep(pollMs);
+    }
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], n);
+    return result;
+}
+
+std::wstring ToWindowsPath(const std::wstring& path) {
+    if (path.empty() || path[0] != L'/') return path;
+    std::wstring result = L"Z:" + path;
+    std::replace(result.begin(), result.end(), L'/', L'\\');
+    return result;
+}
+
+std::wstring ToUnixPath(const std::wstring& path) {
+    using Convert = char*(CDECL*)(LPCWSTR);
+    const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert) return std::wstring();
+    char* unixPath = convert(path.c_str());
+    if (!unixPath) return std::wstring();
+    std::wstring result = Utf8ToWide(unixPath);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+CGuiProcess::CGuiProcess(const CLaunchOptions& options) {
+    static LONG s_counter = 0;
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    for (int attempt = 0; attempt < 100 && m_dir.empty(); ++attempt) {
+        const std::wstring dir = std::wstring(temp) + L"vorn-gui-" +
+                                 std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(InterlockedIncrement(&s_counter));
+        if (CreateDirectoryW(dir.c_str(), nullptr)) m_dir = dir;
+    }
+    if (m_dir.empty()) {
+        m_startError = L"no temporary directory";
+        return;
+    }
+    const std::wstring source = ToWindowsPath(options.exePath);
+    const size_t slash = source.find_last_of(L"\\/");
+    m_exe = m_dir + L"\\" + (slash == std::wstring::npos ? source : source.substr(slash + 1));
+    if (!CopyFileW(source.c_str(), m_exe.c_str(), FALSE)) {
+        m_startError = L"cannot copy " + source;
+        return;
+    }
+    m_trace = m_dir + L"\\show-trace.log";
+    m_chipTrace = m_dir + L"\\chip-trace.log";
+    m_messageLog = m_dir + L"\\card-messages.log";
+
+    std::vector<std::pair<std::wstring, std::wstring>> vars = {
+        {L"VORN_SHOW_TRACE", m_trace},
+        {L"VORN305Q_SIM_TRACE", m_chipTrace},
+        {L"VORN305Q_MSGBOX_LOG", m_messageLog},
+        {L"VORN305Q_SIMULATOR",
+         options.simulatedCards < 0 ? std::wstring() : std::to_wstring(options.simulatedCards)}};
+    vars.insert(vars.end(), options.environment.begin(), options.environment.end());
+    std::vector<wchar_t> block = EnvironmentBlock(vars);
+
+    std::wstring commandLine = L"\"" + m_exe + L"\"";
+    if (!options.arguments.empty()) commandLine += L" " + options.arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    m_startTick = GetTickCount();
+    if (!CreateProcessW(m_exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, block.data(), m_dir.c_str(), &startup, &info)) {
+        m_startError = L"CreateProcess failed, error " + std::to_wstring(GetLastError());
+        return;
+    }
+    CloseHandle(info.hThread);
+    m_process.Reset(info.hProcess);
+    m_pid = info.dwProcessId;
+}
+
+CGuiProcess::~CGuiProcess() {
+    Kill();
+    if (!m_dir.empty() && !GetEnvironmentVariableW(L"VORN_GUI_KEEP", nullptr, 0)) {
+        // The killed process may hold its files for a moment.
+        WaitUntil(
+            [this] {
+                RemoveTree(m_dir);
+                return GetFileAttributesW(m_dir.c_str()) == INVALID_FILE_ATTRIBUTES;
+            },
+            3000, 50);
+    }
+}
+
+std::vector<HWND> CGuiProcess::TopLevelWindows(const wchar_t* className) const {
+    std::vector<HWND> all;
+    if (!Started()) return all;
+    CEnumContext context{m_pid, &all};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&context));
+    if (!className) return all;
+    std::vector<HWND> matching;
+    for (HWND hwnd : all)
+        if (ClassName(hwnd) == className) matching.push_back(hwnd);
+    return matching;
+}
+
+HWND CGuiProcess::FindTopLevel(const std::wstring& title) const {
+    for (HWND hwnd : TopLevelWindows())
+        if (IsWindowVisible(hwnd) && WindowText(hwnd) == title) return hwnd;
+    return nullptr;
+}
+
+HWND CGuiProcess::WaitForTopLevel(const std::wstring& title, DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevel(title)) != nullptr || !Running(); }, timeoutMs);
+    return found ? found : FindTopLevel(title);
+}
+
+std::vector<HWND> CGuiProcess::Dialogs() const {
+    std::vector<HWND> visible;
+    for (HWND hwnd : TopLevelWindows(L"#32770"))
+        if (IsWindowVisible(hwnd)) visible.push_back(hwnd);
+    return visible;
+}
+
+HWND CGuiProcess::WaitForDialog(DWORD timeoutMs, const std::wstring& title) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND hwnd : Dialogs())
+                if (title.empty() || WindowText(hwnd) == title) found = hwnd;
+            return found != nullptr || !Running();
+        },
+        timeoutMs);
+    return found;
+}
+
+std::vector<std::wstring> CGuiProcess::Lines(const std::wstring& path) const {
+    const std::string bytes = ReadShared(path);
+    std::wstring text;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text = Utf8ToWide(bytes.substr(3));
+    } else {
+        text = Utf8ToWide(bytes);
+    }
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    // Only complete lines: the last one may still be being written.
+    for (size_t nl; (nl = text.find(L'\n', start)) != std::wstring::npos; start = nl + 1) {
+        std::wstring line = text.substr(start, nl - start);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::wstring> CGuiProcess::TraceLines() const { return Lines(m_trace); }
+std::vector<std::wstring> CGuiProcess::ChipTraceLines() const { return Lines(m_chipTrace); }
+std::vector<std::wstring> CGuiProcess::MessageLogLines() const { return Lines(m_messageLog); }
+
+int CGuiProcess::WaitForTraceLine(const std::wstring& text, size_t from, DWORD timeoutMs) const {
+    int index = -1;
+    auto find = [&] {
+        const std::vector<std::wstring> lines = TraceLines();
+        for (size_t i = from; i < lines.size(); ++i)
+            if (lines[i].find(text) != std::wstring::npos) {
+                index = static_cast<int>(i);
+                return true;
+            }
+        return false;
+    };
+    // A process that has ended writes nothing more: one last look, then give up.
+    WaitUntil([&] { return find() || !Running(); }, timeoutMs);
+    if (index < 0) find();
+    return index;
+}
+
+bool CGuiProcess::Running() const {
+    return Started() && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool CGuiProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
+    if (!Started() || WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    DWORD code = 0;
+    GetExitCodeProcess(m_process.Get(), &code);
+    if (exitCode) *exitCode = code;
+    return true;
+}
+
+void CGuiProcess::Kill() {
+    if (Running()) {
+        TerminateProcess(m_process.Get(), 99);
+        WaitForSingleObject(m_process.Get(), 5000);
+    }
+}
+
+HWND FindChild(HWND parent, int id) {
+    if (HWND direct = GetDlgItem(parent, id)) return direct;
+    CChildSearch search{id, nullptr};
+    EnumChildWindows(parent, FindChildById, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    // WM_GETTEXT crosses processes with its buffer; GetWindowText would not ask the window.
+    const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
+    return text;
+}
+
+std::wstring ClassName(HWND hwnd) {
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+bool IsEnabled(HWND hwnd) { return IsWindowEnabled(hwnd) != FALSE; }
+bool IsVisible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
+
+RECT WindowRect(HWND hwnd) {
+    RECT rect = {};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+}
+
+RECT ClientRect(HWND hwnd) {
+    RECT rect = {};
+    GetClientRect(hwnd, &rect);
+    return rect;
+}
+
+void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+void PostClick(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void ChooseComboEntry(HWND combo, int index) {
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+std::vector<std::wstring> ComboEntries(HWND combo) {
+    std::vector<std::wstring> entries;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+        const LRESULT got =
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+int ComboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+void TypeChars(HWND edit, const std::wstring& text) {
+    for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
+}
+
+int ToolBarButtonState(HWND toolBar, int command) {
+    return static_cast<int>(SendMessageW(toolBar, TB_GETSTATE, command, 0));
+}
+
+std::wstring MessageBoxText(HWND box) {
+    // A message box's text has id 0xFFFF; so has every id-less static of a dialog.
+    if (HWND text = GetDlgItem(box, 0xFFFF)) {
+        const bool icon = (GetWindowLongW(text, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        if (!icon && !WindowText(text).empty()) return WindowText(text);
+    }
+    std::vector<HWND> children;
+    EnumChildWindows(box, CollectChildren, reinterpret_cast<LPARAM>(&children));
+    std::wstring result;
+    for (HWND child : children) {
+        if (_wcsicmp(ClassName(child).c_str(), L"Static") != 0) continue;
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+        const std::wstring text = WindowText(child);
+        if (!text.empty()) result += result.empty() ? text : L"\n" + text;
+    }
+    return result;
+}
+
+bool CloseDialog(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (!button) return false;
+    // Posted: answering may open another modal box (an overwrite prompt, say).
+    PostClick(button);
+    return true;
+}
+
+bool AnswerFileDialog(HWND dialog, const std::wstring& path) {
+    // The file-name field is edt1 in the classic template; in Wine's explorer-style one it
+    // is the edit inside the combo boxes with id cmb13.
+    HWND field = GetDlgItem(dialog, 0x480);
+    if (HWND combo = field ? nullptr : GetDlgItem(dialog, 0x47C)) {
+        std::vector<HWND> inside;
+        EnumChildWindows(combo, CollectChildren, reinterpret_cast<LPARAM>(&inside));
+        for (HWND hwnd : inside)
+            if (_wcsicmp(ClassName(hwnd).c_str(), L"Edit") == 0) field = hwnd;
+    }
+    if (!field) return false;
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    return CloseDialog(dialog, IDOK);
+}
+
+bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
+    SetForegroundWindow(window);
+    if (!WaitUntil([&] { return GetForegroundWindow() == window; }, 2000)) return false;
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--it;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+           inputs.size();
+}
+
+bool TakeScreenshot(const std::wstring& pngPath, DWORD timeoutMs) {
+    const std::wstring target = ToUnixPath(ToWindowsPath(pngPath));
+    if (target.empty()) return false;
+    const std::wstring partial = target + L".part.png";
+    DeleteFileW(ToWindowsPath(target).c_str());
+    // Wine starts a Unix binary as a Unix process but gives no handle to wait on: the
+    // shell renames the picture when import has finished writing it.
+    std::wstring command = L"/bin/sh -c \"import -window root '" + partial + L"' && mv '" +
+                           partial + L"' '" + target + L"'\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    CHandle process(info.hProcess), thread(info.hThread);
+    const std::wstring done = ToWindowsPath(target);
+    return WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                     timeoutMs, 50);
+}

@@ -1,0 +1,143 @@
+// Drives a Windows program from another process under Wine, the way an operator would:
+// starts it in a fresh directory with its environment, finds its windows, clicks, chooses,
+// types and reads, answers its message boxes and file dialogs, reads its trace files and
+// takes screenshots of the X display. Menus and pixels cannot be read across processes
+// under Wine; the program's trace and screenshots stand in for them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Owns a kernel handle.
+class CHandle {
+public:
+    CHandle() = default;
+    explicit CHandle(HANDLE handle) : m_handle(handle) {}
+    ~CHandle() { Reset(); }
+    CHandle(CHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = nullptr; }
+    CHandle& operator=(CHandle&& other) noexcept;
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+
+    HANDLE Get() const { return m_handle; }
+    void Reset(HANDLE handle = nullptr);
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+struct CLaunchOptions {
+    std::wstring exePath;  // Windows or Unix path; the file is copied, never run in place
+    std::wstring arguments;
+    int simulatedCards = 1;  // VORN305Q_SIMULATOR; negative leaves the variable out
+    // Further variables; an empty value removes an inherited one.
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
+};
+
+// One run of a program. The destructor kills it if it still runs and removes its
+// directory (kept when VORN_GUI_KEEP is set, for a look after a failure).
+class CGuiProcess {
+public:
+    explicit CGuiProcess(const CLaunchOptions& options);
+    ~CGuiProcess();
+    CGuiProcess(const CGuiProcess&) = delete;
+    CGuiProcess& operator=(const CGuiProcess&) = delete;
+
+    bool Started() const { return m_process.Get() != nullptr; }
+    const std::wstring& StartError() const { return m_startError; }
+    DWORD ProcessId() const { return m_pid; }
+    DWORD StartTick() const { return m_startTick; }
+    const std::wstring& Directory() const { return m_dir; }
+    const std::wstring& ExePath() const { return m_exe; }
+    // Files named by VORN_SHOW_TRACE, VORN305Q_SIM_TRACE and VORN305Q_MSGBOX_LOG.
+    const std::wstring& TracePath() const { return m_trace; }
+    const std::wstring& ChipTracePath() const { return m_chipTrace; }
+    const std::wstring& MessageLogPath() const { return m_messageLog; }
+
+    // Top-level windows of the process, hidden ones included; of one class if given.
+    std::vector<HWND> TopLevelWindows(const wchar_t* className = nullptr) const;
+    // The first visible top-level window with this title, or null.
+    HWND FindTopLevel(const std::wstring& title) const;
+    HWND WaitForTopLevel(const std::wstring& title, DWORD timeoutMs) const;
+    // Visible dialogs (#32770) of the process: message boxes, file dialogs, the about box.
+    std::vector<HWND> Dialogs() const;
+    HWND WaitForDialog(DWORD timeoutMs, const std::wstring& title = std::wstring()) const;
+
+    // Complete lines of the trace files (UTF-8 or UTF-16 with a byte-order mark).
+    std::vector<std::wstring> TraceLines() const;
+    std::vector<std::wstring> ChipTraceLines() const;
+    std::vector<std::wstring> MessageLogLines() const;
+    // Index of the first trace line at or after from that contains text, waiting for it
+    // to be written; -1 on timeout.
+    int WaitForTraceLine(const std::wstring& text, size_t from, DWORD timeoutMs) const;
+
+    bool Running() const;
+    // True once the process has ended within the time; its exit code goes to exitCode.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
+    // Asks the program to close, as the frame's close box does; WaitForExit follows.
+    void Close(HWND mainWindow) const { PostMessageW(mainWindow, WM_CLOSE, 0, 0); }
+    void Kill();
+
+private:
+    std::vector<std::wstring> Lines(const std::wstring& path) const;
+
+    CHandle m_process;
+    DWORD m_pid = 0;
+    DWORD m_startTick = 0;
+    std::wstring m_startError;
+    std::wstring m_dir;
+    std::wstring m_exe;
+    std::wstring m_trace;
+    std::wstring m_chipTrace;
+    std::wstring m_messageLog;
+};
+
+// Polls cond every pollMs until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs = 10);
+
+std::wstring ToWindowsPath(const std::wstring& path);  // "/a/b" -> "Z:\a\b"
+std::wstring ToUnixPath(const std::wstring& path);     // through Wine; empty on failure
+std::wstring Utf8ToWide(const std::string& text);
+
+// A child with this control id: a direct child first, else any descendant (the tool bar's
+// combo boxes, a page's controls).
+HWND FindChild(HWND parent, int id);
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassName(HWND hwnd);
+bool IsEnabled(HWND hwnd);
+bool IsVisible(HWND hwnd);
+RECT WindowRect(HWND hwnd);
+RECT ClientRect(HWND hwnd);
+
+// BM_CLICK, returning when the program has handled the click.
+void Click(HWND button);
+// BM_CLICK posted, for a click that opens a modal box the caller then answers.
+void PostClick(HWND button);
+// What a user's final choice in a drop-down list sends: the selection, then CBN_SELENDOK
+// to the combo box's parent.
+void ChooseComboEntry(HWND combo, int index);
+std::vector<std::wstring> ComboEntries(HWND combo);
+int ComboSelection(HWND combo);
+void TypeChars(HWND edit, const std::wstring& text);
+// TB_GETSTATE of the button with this command; -1 when the tool bar has none.
+int ToolBarButtonState(HWND toolBar, int command);
+
+// The text of a message box (its static text).
+std::wstring MessageBoxText(HWND box);
+// Clicks the box's button with this id (IDOK by default).
+bool CloseDialog(HWND box, int buttonId = IDOK);
+// Writes path into an open or save dialog's file-name field and clicks its OK button.
+bool AnswerFileDialog(HWND dialog, const std::wstring& path);
+
+// Brings window to the front and sends a key chord through the input queue, so that the
+// program's accelerators see it; keys are pressed in order and released in reverse.
+bool PressKeys(HWND window, std::initializer_list<WORD> keys);
+
+// A PNG of the whole X screen (ImageMagick's import run as a Unix process); waits until
+// the file is complete.
+bool TakeScreenshot(const std::wstring& pngPath, DWORD timeoutMs = 15000);
