@@ -167,6 +167,7 @@ private:
     HRESULT InPlaceActivate(IOleClientSite* activeSite, bool uiActivate, LPCRECT posRect);
     HRESULT ShowPropertyFrame(HWND parent);
     void SendViewChange();
+    HRESULT EnsureAdviseHolder();
     void DestroyControlWindow();
 
     const COleControlClass& m_class;
@@ -175,7 +176,7 @@ private:
     LONG m_freezeEvents = 0;
 
     CComRef<IOleClientSite> m_site;
-    CComRef<IOleAdviseHolder> m_adviseHolder;
+    CComRef<IOleAdviseHolder> m_adviseHolder;  // made on the first Advise or EnumAdvise
     CComRef<IAdviseSink> m_viewSink;
     DWORD m_viewAspects = 0;
     DWORD m_viewAdvf = 0;

@@ -245,10 +245,8 @@ STDMETHODIMP COleControlBase::GetExtent(DWORD aspect, SIZEL* size) {
 STDMETHODIMP COleControlBase::Advise(IAdviseSink* sink, DWORD* connection) {
     if (connection == nullptr) return E_POINTER;
     *connection = 0;
-    if (!m_adviseHolder) {
-        const HRESULT hr = CreateOleAdviseHolder(m_adviseHolder.Put());
-        if (FAILED(hr)) return hr;
-    }
+    const HRESULT hr = EnsureAdviseHolder();
+    if (FAILED(hr)) return hr;
     return m_adviseHolder->Advise(sink, connection);
 }
 
@@ -260,8 +258,14 @@ STDMETHODIMP COleControlBase::Unadvise(DWORD connection) {
 STDMETHODIMP COleControlBase::EnumAdvise(IEnumSTATDATA** advise) {
     if (advise == nullptr) return E_POINTER;
     *advise = nullptr;
-    if (!m_adviseHolder) return S_OK;
+    // A container trusts S_OK: before any Advise it still gets an (empty) enumerator.
+    const HRESULT hr = EnsureAdviseHolder();
+    if (FAILED(hr)) return hr;
     return m_adviseHolder->EnumAdvise(advise);
+}
+
+HRESULT COleControlBase::EnsureAdviseHolder() {
+    return m_adviseHolder ? S_OK : CreateOleAdviseHolder(m_adviseHolder.Put());
 }
 
 STDMETHODIMP COleControlBase::GetMiscStatus(DWORD aspect, DWORD* status) {
