@@ -70,8 +70,12 @@ CVorn_305qCtrl::~CVorn_305qCtrl() {
     m_interruptDlg.DestroyWindow();
 }
 
+// The factory creates the control by its runtime class.
+const CRuntimeClass CVorn_305qCtrl::classCVorn_305qCtrl = {"CVorn_305qCtrl", &CObject::classCObject,
+                                                           CreateDynamic<CVorn_305qCtrl>};
+
 HRESULT CVorn_305qCtrl::CreateInstance(REFIID riid, void** ppv) {
-    return CreateComObject<CVorn_305qCtrl>(riid, ppv);
+    return CreateComObject<CVorn_305qCtrl>(classCVorn_305qCtrl, riid, ppv);
 }
 
 HRESULT CVorn_305qCtrl::UpdateRegistry(bool registering) {

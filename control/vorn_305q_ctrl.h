@@ -19,6 +19,9 @@ public:
 
     // Class factory entry and self-registration of the class.
     static HRESULT CreateInstance(REFIID riid, void** ppv);
+
+    static const CRuntimeClass classCVorn_305qCtrl;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCVorn_305qCtrl; }
     static HRESULT UpdateRegistry(bool registering);
 
     // The type library shared by all controls of the module.

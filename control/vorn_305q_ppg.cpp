@@ -10,8 +10,11 @@
 CVorn_305qPropPage::CVorn_305qPropPage()
     : CPropertyPageBase(IDD_PROPPAGE_VORN_305Q, IDS_VORN_305Q_PPG_CAPTION) {}
 
+const CRuntimeClass CVorn_305qPropPage::classCVorn_305qPropPage = {
+    "CVorn_305qPropPage", &CObject::classCObject, CreateDynamic<CVorn_305qPropPage>};
+
 HRESULT CVorn_305qPropPage::CreateInstance(REFIID riid, void** ppv) {
-    return CreateComObject<CVorn_305qPropPage>(riid, ppv);
+    return CreateComObject<CVorn_305qPropPage>(classCVorn_305qPropPage, riid, ppv);
 }
 
 HRESULT CVorn_305qPropPage::UpdateRegistry(bool registering) {

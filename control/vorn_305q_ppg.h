@@ -9,6 +9,9 @@ public:
     CVorn_305qPropPage();
 
     static HRESULT CreateInstance(REFIID riid, void** ppv);
+
+    static const CRuntimeClass classCVorn_305qPropPage;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCVorn_305qPropPage; }
     static HRESULT UpdateRegistry(bool registering);
 
     HRESULT GetClassID(CLSID* clsid) override;

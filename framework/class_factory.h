@@ -8,6 +8,7 @@
 
 #include "com_object.h"
 #include "com_ptr.h"
+#include "runtime_class.h"
 
 class CClassFactory final : public CComObjectBase<IClassFactory, &IID_IClassFactory> {
 public:
@@ -34,6 +35,16 @@ HRESULT CreateComObject(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
     const auto object = CComRef<T>::Attach(new (std::nothrow) T());
+    if (!object) return E_OUTOFMEMORY;
+    return object->QueryInterface(riid, ppv);
+}
+
+// The same for a class created by its runtime class (the control, the property page).
+template <typename T>
+HRESULT CreateComObject(const CRuntimeClass& type, REFIID riid, void** ppv) {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    const auto object = CComRef<T>::Attach(CreateObjectAs<T>(&type).release());
     if (!object) return E_OUTOFMEMORY;
     return object->QueryInterface(riid, ppv);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "com_object.h"
+#include "runtime_class.h"
 #include "com_ptr.h"
 #include "connection_point.h"
 #include "dispatch_map.h"
@@ -37,7 +38,8 @@ struct COleControlClass {
 class COleControlBase
     : public CComObject<COleControlBase, CComLife::kModule, IDispatch, IConnectionPointContainer,
                         IProvideClassInfo2, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
-                        IOleControl, IPersistStreamInit, IViewObject2, ISpecifyPropertyPages> {
+                        IOleControl, IPersistStreamInit, IViewObject2, ISpecifyPropertyPages>,
+      public CObject {
 public:
     explicit COleControlBase(const COleControlClass& controlClass);
     ~COleControlBase() override;

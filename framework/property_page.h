@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "com_object.h"
+#include "runtime_class.h"
 #include "com_ptr.h"
 
-class CPropertyPageBase : public CComObjectBase<IPropertyPage, &IID_IPropertyPage> {
+class CPropertyPageBase : public CComObjectBase<IPropertyPage, &IID_IPropertyPage>, public CObject {
 public:
     CPropertyPageBase(UINT dialogId, UINT captionId);
     ~CPropertyPageBase() override;

@@ -41,6 +41,9 @@ constexpr VARTYPE kResultType<long> = VT_I4;
 
 const CLSID& CVorn_305q::GetClsid() { return kClsidVorn_305q; }
 
+const CRuntimeClass CVorn_305q::classCVorn_305q = {"CVorn_305q", &CObject::classCObject,
+                                                   CreateDynamic<CVorn_305q>};
+
 BOOL CVorn_305q::Create(LPCWSTR /*className*/, LPCWSTR windowName, DWORD style, const RECT& rect,
                         CWnd* parent, UINT id, CCreateContext* /*context*/) {
     return CreateControl(GetClsid(), windowName, style, rect, parent, id);

@@ -9,15 +9,21 @@
 
 #include <windows.h>
 
+#include "runtime_class.h"
 #include "vorn_305q_methods.h"
 #include "wnd.h"
 
-class CVorn_305q : public CWnd {
+// CObject gives it the runtime class with creation by class that a form's control
+// wrapper has.
+class CVorn_305q : public CWnd, public CObject {
 public:
     CVorn_305q() = default;
     ~CVorn_305q() override = default;
 
     static const CLSID& GetClsid();
+
+    static const CRuntimeClass classCVorn_305q;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCVorn_305q; }
 
     // Creates the control of GetClsid() whatever the class name; the creation context
     // is not used.

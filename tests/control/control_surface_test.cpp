@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "control_fixture.h"
+#include "vorn_305q_ctrl.h"
 #include "vorn_305q_ids.h"
+#include "vorn_305q_ppg.h"
 
 using namespace comtest;
 using namespace controltest;
@@ -198,6 +200,29 @@ TEST_F(ControlSurfaceTest, Draws) {
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
+}
+
+}  // namespace
+
+namespace {
+
+// The factories make the control and its property page by their runtime classes; an object
+// so made is a whole COM object of its class, released by its last reference.
+TEST(ControlRuntimeClass, ControlAndPageAreCreatedByClass) {
+    auto control = CreateObjectAs<CVorn_305qCtrl>(&CVorn_305qCtrl::classCVorn_305qCtrl);
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(control->IsKindOf(&CObject::classCObject));
+    EXPECT_EQ(control->GetRuntimeClass(), &CVorn_305qCtrl::classCVorn_305qCtrl);
+    const auto controlRef = CComRef<CVorn_305qCtrl>::Attach(control.release());
+    CComRef<IDispatch> dispatch;
+    EXPECT_EQ(controlRef->QueryInterface(DIID__DVorn_305q, dispatch.PutVoid()), S_OK);
+
+    auto page = CreateObjectAs<CVorn_305qPropPage>(&CVorn_305qPropPage::classCVorn_305qPropPage);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->IsKindOf(&CVorn_305qCtrl::classCVorn_305qCtrl));
+    const auto pageRef = CComRef<CVorn_305qPropPage>::Attach(page.release());
+    CComRef<IPropertyPage> propertyPage;
+    EXPECT_EQ(pageRef->QueryInterface(IID_IPropertyPage, propertyPage.PutVoid()), S_OK);
 }
 
 }  // namespace

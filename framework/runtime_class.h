@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <new>
 
 class CObject;
 
@@ -30,7 +31,7 @@ public:
 // The creation function of a dynamically creatable class's record.
 template <class T>
 CObject* CreateDynamic() {
-    return new T;
+    return new (std::nothrow) T;
 }
 
 // Creates an object of type (which must derive from T) owned by the result.
