@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "control_dll.h"
 #include "motion_card.h"
 #include "sim_service.h"
 
@@ -81,27 +82,8 @@ int main(int argc, char** argv) {
     }
 
     // The same through the control's IDispatch.
-    const HMODULE dll = LoadLibraryW(dllPath.c_str());
-    if (dll == nullptr) {
-        std::fprintf(stderr, "cannot load %ls (build the Vorn_305q target first)\n",
-                     dllPath.c_str());
-        return 1;
-    }
-    typedef HRESULT(STDAPICALLTYPE * GetClassObjectFunc)(REFCLSID, REFIID, void**);
-    const GetClassObjectFunc getClassObject = reinterpret_cast<GetClassObjectFunc>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-    const CLSID clsid = {
-        0x0BAAC4F3, 0x9558, 0x49B4, {0xA9, 0x0F, 0x4C, 0xF8, 0xBD, 0x3E, 0xED, 0x65}};
-    IClassFactory* factory = nullptr;
-    IDispatch* control = nullptr;
-    if (getClassObject == nullptr ||
-        FAILED(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
-        FAILED(
-            factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)))) {
-        std::fprintf(stderr, "cannot create the control\n");
-        return 1;
-    }
-    factory->Release();
+    CBenchRef<IDispatch> control;
+    if (!CreateControlFromDll(dllPath, control)) return 1;
 
     VARIANT arg;
     VariantInit(&arg);
@@ -109,24 +91,25 @@ int main(int argc, char** argv) {
     V_I2(&arg) = 0;
     VARIANT result;
     VariantInit(&result);
-    if (FAILED(Invoke(control, 1, &arg, 1, &result)) || V_I2(&result) != 0) {
+    if (FAILED(Invoke(control.Get(), 1, &arg, 1, &result)) || V_I2(&result) != 0) {
         std::fprintf(stderr, "InitCard through the control failed\n");
         return 1;
     }
-    const double dispatchI2 = CallsPerSecond(calls, [&] { Invoke(control, 7, &arg, 1, &result); });
+    const double dispatchI2 =
+        CallsPerSecond(calls, [&] { Invoke(control.Get(), 7, &arg, 1, &result); });
     // Script engines such as JScript send every integer as VT_I4: the coercion path.
     V_VT(&arg) = VT_I4;
     V_I4(&arg) = 0;
-    const double dispatchI4 = CallsPerSecond(calls, [&] { Invoke(control, 7, &arg, 1, &result); });
+    const double dispatchI4 =
+        CallsPerSecond(calls, [&] { Invoke(control.Get(), 7, &arg, 1, &result); });
     // Late binding as a script does it: the name looked up on every call.
     LPOLESTR name = const_cast<LPOLESTR>(L"getposition");
     const double lateBound = CallsPerSecond(calls, [&] {
         DISPID id = 0;
         control->GetIDsOfNames(IID_NULL, &name, 1, 0, &id);
-        Invoke(control, id, &arg, 1, &result);
+        Invoke(control.Get(), id, &arg, 1, &result);
     });
-    Invoke(control, 2, nullptr, 0, nullptr);  // CloseCard
-    control->Release();
+    Invoke(control.Get(), 2, nullptr, 0, nullptr);  // CloseCard
 
     std::printf("GetPosition on one simulated card, best of 5 rounds of %d calls\n", calls);
     std::printf("  CMotionCard::GetPosition direct        %12.0f calls/s\n", direct);
@@ -136,6 +119,7 @@ int main(int argc, char** argv) {
                 direct / dispatchI4);
     std::printf("  GetIDsOfNames + Invoke (late bound)    %12.0f calls/s  ratio %.2f\n", lateBound,
                 direct / lateBound);
+    control.Reset();
     CoUninitialize();
     return 0;
 }

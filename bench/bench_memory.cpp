@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "control_dll.h"
+
 namespace {
 
 enum : DISPID { kInitCard = 1, kCloseCard = 2, kGetPosition = 7 };
@@ -71,57 +73,38 @@ int main(int argc, char** argv) {
     _putenv("VORN305Q_SIM_TRACE=");  // a trace file would be written, not measured
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
 
-    const HMODULE dll = LoadLibraryW(dllPath.c_str());
-    if (dll == nullptr) {
-        std::fprintf(stderr, "cannot load %ls (build the Vorn_305q target first)\n",
-                     dllPath.c_str());
-        return 1;
-    }
-    typedef HRESULT(STDAPICALLTYPE * GetClassObjectFunc)(REFCLSID, REFIID, void**);
-    const GetClassObjectFunc getClassObject = reinterpret_cast<GetClassObjectFunc>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-    const CLSID clsid = {
-        0x0BAAC4F3, 0x9558, 0x49B4, {0xA9, 0x0F, 0x4C, 0xF8, 0xBD, 0x3E, 0xED, 0x65}};
-    IClassFactory* factory = nullptr;
-    IDispatch* control = nullptr;
-    if (getClassObject == nullptr ||
-        FAILED(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
-        FAILED(
-            factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)))) {
-        std::fprintf(stderr, "cannot create the control\n");
-        return 1;
-    }
-    factory->Release();
+    CBenchRef<IDispatch> control;
+    if (!CreateControlFromDll(dllPath, control)) return 1;
 
     // One warm-up cycle: what is allocated once per process is not growth.
     for (int i = 0; i < 2; ++i) {
-        if (Call(control, kInitCard, true) != 0) {
+        if (Call(control.Get(), kInitCard, true) != 0) {
             std::fprintf(stderr,
                          "InitCard through the control failed (is the simulator beside "
                          "the control?)\n");
             return 1;
         }
-        for (int j = 0; j < 1000; ++j) Call(control, kGetPosition, true);
-        Call(control, kCloseCard, false);
+        for (int j = 0; j < 1000; ++j) Call(control.Get(), kGetPosition, true);
+        Call(control.Get(), kCloseCard, false);
     }
 
     std::printf("Committed memory (PrivateUsage) through Vorn_305q.dll on one simulated card\n");
-    Call(control, kInitCard, true);
+    Call(control.Get(), kInitCard, true);
     Sleep(300);  // the card's interrupt thread starts meanwhile: its stack is not growth
     SIZE_T before = PrivateUsage();
     volatile long sink = 0;
-    for (int i = 0; i < positions; ++i) sink = sink + Call(control, kGetPosition, true);
+    for (int i = 0; i < positions; ++i) sink = sink + Call(control.Get(), kGetPosition, true);
     Report("GetPosition calls", positions, before, PrivateUsage());
-    Call(control, kCloseCard, false);
+    Call(control.Get(), kCloseCard, false);
 
     before = PrivateUsage();
     int failures = 0;
     for (int i = 0; i < cycles; ++i) {
-        failures += Call(control, kInitCard, true) != 0;
-        Call(control, kCloseCard, false);
+        failures += Call(control.Get(), kInitCard, true) != 0;
+        Call(control.Get(), kCloseCard, false);
     }
     Report("InitCard/CloseCard cycles", cycles, before, PrivateUsage());
-    control->Release();
+    control.Reset();
     CoUninitialize();
     if (failures != 0) {
         std::fprintf(stderr, "%d InitCard calls failed\n", failures);
