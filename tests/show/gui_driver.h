@@ -124,6 +124,11 @@ void ChooseComboEntry(HWND combo, int index);
 std::vector<std::wstring> ComboEntries(HWND combo);
 int ComboSelection(HWND combo);
 void TypeChars(HWND edit, const std::wstring& text);
+// The text a self-painted static of the program draws: its window text stays the
+// template's, so the program answers a registered message by WM_COPYDATA to a window of
+// ours. ok (if given) tells an answer from an empty text.
+std::wstring PaintedText(HWND myStatic, bool* ok = nullptr);
+
 // TB_GETSTATE of the button with this command; -1 when the tool bar has none.
 int ToolBarButtonState(HWND toolBar, int command);
 
