@@ -235,6 +235,24 @@ CGuiProcess::CGuiProcess(const CLaunchOptions& options) {
         m_startError = L"cannot copy " + source;
         return;
     }
+    for (const std::wstring& name : options.directories) {
+        if (!CreateDirectoryW((m_dir + L"\\" + name).c_str(), nullptr)) {
+            m_startError = L"cannot create " + name;
+            return;
+        }
+    }
+    for (const auto& [name, bytes] : options.files) {
+        CHandle file(CreateFileW((m_dir + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file.Get() == INVALID_HANDLE_VALUE ||
+            !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) ||
+            written != bytes.size()) {
+            m_startError = L"cannot write " + name;
+            return;
+        }
+    }
     m_trace = m_dir + L"\\show-trace.log";
     m_chipTrace = m_dir + L"\\chip-trace.log";
     m_messageLog = m_dir + L"\\card-messages.log";

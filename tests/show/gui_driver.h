@@ -37,6 +37,9 @@ struct CLaunchOptions {
     int simulatedCards = 1;  // VORN305Q_SIMULATOR; negative leaves the variable out
     // Further variables; an empty value removes an inherited one.
     std::vector<std::pair<std::wstring, std::wstring>> environment;
+    // Files (name, bytes) and directories put beside the program before it starts.
+    std::vector<std::pair<std::wstring, std::string>> files;
+    std::vector<std::wstring> directories;
 };
 
 // One run of a program. The destructor kills it if it still runs and removes its
