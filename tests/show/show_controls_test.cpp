@@ -1,8 +1,9 @@
 // The program's own controls with real windows (Xvfb): the numeric edits' key filters
 // and minus rule, the press button's notifications, the self-painted static (stored text,
 // the private read message, line positions drawn into a memory bitmap), the configuration
-// page's radio groups and summary while unbound, and one message box per real attempt
-// to leave a bad field.
+// page's radio groups and summary while unbound, the page and the view without a
+// control (a page left unbound writes nothing back and binds once the card is open;
+// applied flags by pair), and one message box per real attempt to leave a bad field.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "ConfigDialog.h"
+#include "Vorn_305q_showView.h"
 #include "MyStatic.h"
 #include "NumEdit.h"
 #include "app.h"
@@ -366,6 +368,90 @@ TEST_F(ConfigPage, UnboundClicksUpdateTheSummaryOnly) {
     SetWindowTextW(page.m_staticTitle.GetSafeHwnd(), L"changed");
     page.SetCardAxis(2, 3);
     EXPECT_EQ(page.m_staticTitle.GetText(), L"changed\n");
+}
+
+// The view's form without its control: every control call fails (InitCard answers -1),
+// which stands for a card another program holds; the test marks the card open when it
+// wants the view to behave as if another page had opened it.
+class ViewAndPage : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateModeless(nullptr));
+        ASSERT_TRUE(view.CreateModeless(parent.GetSafeHwnd()));
+        ASSERT_TRUE(page.CreateModeless(view.GetSafeHwnd()));
+    }
+    void TearDown() override {
+        page.DestroyWindow();
+        view.DestroyWindow();
+        parent.DestroyWindow();
+    }
+    HWND Item(int id) const { return GetDlgItem(page.GetSafeHwnd(), id); }
+
+    CControlsDialog parent;
+    CVorn_305q_showView view;
+    CConfigDialog page;
+};
+
+TEST_F(ViewAndPage, AnUnboundPageWritesNothingBackAndBindsOnceTheCardIsOpen) {
+    page.SetCardAxis(0, 1);
+    EXPECT_EQ(page.m_pWrapper, nullptr);
+    EXPECT_EQ(view.m_bCardNotOpen, 1);
+    EXPECT_EQ(view.m_pCurConfig, nullptr);
+
+    // Another page opened the card: the pair's record is current.
+    view.m_bCardNotOpen = 0;
+    view.m_nAxis = 1;
+    view.SelectAxis();
+    ASSERT_NE(view.m_pCurConfig, nullptr);
+    EXPECT_EQ(view.m_pCurConfig->nAxis, 1);
+    // A click on the unbound page changes its summary, not the record.
+    Click(Item(IDC_INT_DRIVE_END));
+    Click(Item(IDC_PULSEOUT_DIRHIGH));
+    EXPECT_NE(page.m_staticSummary.GetText().find(L"驱动结束时;"), std::wstring::npos);
+    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 0);
+    EXPECT_EQ(view.m_pCurConfig->nPulseOutMode, 0);
+
+    // Shown again for the same pair: bound now, and loaded from the record.
+    page.SetCardAxis(0, 1);
+    EXPECT_EQ(page.m_pWrapper, &view.m_control);
+    EXPECT_EQ(SendMessageW(Item(IDC_INT_DRIVE_END), BM_GETCHECK, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(Item(IDC_PULSEOUT_CWCCW), BM_GETCHECK, 0, 0), 1);
+    EXPECT_EQ(page.m_staticSummary.GetText().find(L"中断"), std::wstring::npos);
+    // Bound, a click is kept in the record.
+    Click(Item(IDC_INT_DRIVE_END));
+    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 1);
+}
+
+TEST_F(ViewAndPage, AppliedFlagsAreKeptPerPairForAnyCardAndNegativeChoicesAreIgnored) {
+    view.OnCardChanged(-1);
+    view.OnAxisChanged(-1);
+    EXPECT_EQ(view.m_nCard, 0);
+    EXPECT_EQ(view.m_nAxis, 0);
+    EXPECT_FALSE(view.OnSelectCard(-1));
+    EXPECT_EQ(view.m_pCurConfig, nullptr);
+
+    view.m_bCardNotOpen = 0;
+    view.OnCardChanged(1000);  // far beyond any fixed table
+    view.OnAxisChanged(3);
+    EXPECT_TRUE(view.OnSelectCard(1000));
+    ASSERT_NE(view.m_pCurConfig, nullptr);
+    EXPECT_EQ(view.m_pCurConfig->nCard, 1000);
+    ASSERT_NE(view.m_pCurMotion, nullptr);
+    EXPECT_EQ(view.m_pCurMotion->nCard, 1000);
+    EXPECT_EQ(view.m_pCurMotion->nRunSpeed, 4000);
+    EXPECT_TRUE(view.IsApplied(1000, 3));
+    EXPECT_FALSE(view.IsApplied(1000, 2));
+    EXPECT_FALSE(view.IsApplied(0, 3));
+    // Selecting the pair again keeps the same records.
+    AxisConfig* const config = view.m_pCurConfig;
+    MotionParams* const motion = view.m_pCurMotion;
+    view.OnAxisChanged(2);
+    view.SelectAxis();
+    view.OnAxisChanged(3);
+    view.SelectAxis();
+    EXPECT_EQ(view.m_pCurConfig, config);
+    EXPECT_EQ(view.m_pCurMotion, motion);
+    EXPECT_TRUE(view.IsApplied(1000, 2));
 }
 
 }  // namespace
