@@ -35,6 +35,8 @@ public:
     // The off-screen surface (null before InitDraw).
     HDC Surface() const { return m_memDC ? m_memDC->Get() : nullptr; }
     const CPlotModel& Model() const { return m_model; }
+    // The list without a redraw per point, to build long paths quickly.
+    CPlotModel& Model() { return m_model; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
