@@ -1,13 +1,18 @@
 #include "Vorn_305q_showView.h"
 
 #include <commdlg.h>
+#include <algorithm>
+#include <iterator>
 #include <winspool.h>
 
+#include "ConfigDialog.h"
 #include "MainFrm.h"
 #include "Vorn_305q_show.h"
 #include "app.h"
+#include "config_words.h"
 #include "document.h"
 #include "resource.h"
+#include "settings_file.h"
 #include "trace.h"
 #include "wnd_handle.h"
 
@@ -41,7 +46,17 @@ const CRuntimeClass CVorn_305q_showView::classCVorn_305q_showView = {
 
 CVorn_305q_showView::CVorn_305q_showView() : CFormView(IDD_VORN_305Q_SHOW_FORM) {}
 
-CVorn_305q_showView::~CVorn_305q_showView() = default;
+CVorn_305q_showView::~CVorn_305q_showView() {
+    m_pCurConfig = nullptr;
+    m_pCurMotion = nullptr;
+    m_configRecords.clear();
+    m_motionRecords.clear();
+    m_pConfigDlg = nullptr;
+    m_pOneAxisDlg = nullptr;
+    m_pTwoAxisDlg = nullptr;
+    std::fill(std::begin(m_pageWindows), std::end(m_pageWindows), nullptr);
+    m_pages.clear();
+}
 
 CMainFrame* CVorn_305q_showView::MainFrame() const {
     CWinApp* const app = AfxGetApp();
@@ -94,6 +109,10 @@ void CVorn_305q_showView::OnInitialUpdate() {
         theApp.m_nFrameHeight = outer.bottom - outer.top;
         Trace(L"frame size recorded: %dx%d", theApp.m_nFrameWidth, theApp.m_nFrameHeight);
     }
+    const RECT client = CWndHandle(GetSafeHwnd()).ClientRect();
+    m_pConfigDlg = CreatePage<CConfigDialog>(1, client);
+    // The one-axis and two-axis pages are created here the same way, in that order.
+    LoadSettings();
     m_control.ShowWindow(SW_HIDE);
     const short count = m_control.GetCardCount();
     Trace(L"card count: %d", count);
@@ -105,16 +124,141 @@ int CVorn_305q_showView::CardsAvailable() const {
     return frame != nullptr && frame->HasCards() ? 1 : 0;
 }
 
+template <class TPage>
+TPage* CVorn_305q_showView::CreatePage(int page, const RECT& client) {
+    auto created = std::make_unique<TPage>();
+    if (!created->CreateModeless(GetSafeHwnd())) {
+        Trace(L"page %u could not be created", created->TemplateId());
+        return nullptr;
+    }
+    // The template's place (0, 0), the view's client size.
+    SetWindowPos(created->GetSafeHwnd(), nullptr, 0, 0, client.right - client.left,
+                 client.bottom - client.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    TPage* const raw = created.get();
+    m_pageWindows[page] = raw;
+    m_pages.push_back(std::move(created));
+    return raw;
+}
+
+CDialog* CVorn_305q_showView::Page(int page) const {
+    return page >= 1 && page <= 3 ? m_pageWindows[page] : nullptr;
+}
+
+void CVorn_305q_showView::SetPageCardAxis(int page) {
+    switch (page) {
+        case 1:
+            if (m_pConfigDlg != nullptr) m_pConfigDlg->SetCardAxis(m_nCard, m_nAxis);
+            break;
+        default:  // the motion pages take it the same way
+            break;
+    }
+}
+
 void CVorn_305q_showView::OnCardChanged(int card) {
-    if (card == m_nCard) return;
+    // A selector without a selection gives -1: no card to key records by.
+    if (card < 0 || card == m_nCard) return;
     m_nCard = card;
     Trace(L"card chosen: %d", card);
+    SetPageCardAxis(m_nPage);
 }
 
 void CVorn_305q_showView::OnAxisChanged(int axis) {
-    if (axis == m_nAxis) return;
+    if (axis < 0 || axis == m_nAxis) return;
     m_nAxis = axis;
     Trace(L"axis chosen: %d", axis);
+    SetPageCardAxis(m_nPage);
+}
+
+BOOL CVorn_305q_showView::OnSelectCard(int card) {
+    if (card < 0) return FALSE;
+    if (m_bCardNotOpen) {
+        m_control.CloseCard();
+        const short result = m_control.InitCard(static_cast<short>(card));
+        if (result != 0) {
+            Trace(L"card %d not opened: InitCard %d", card, result);
+            return FALSE;
+        }
+        Trace(L"card %d opened", card);
+    }
+    m_bCardNotOpen = 0;
+    SelectAxis();
+    return TRUE;
+}
+
+AxisConfig* CVorn_305q_showView::FindOrAddConfig(bool reset) {
+    AxisConfig* record = FindAxisConfig(m_configRecords, m_nCard, m_nAxis);
+    if (record == nullptr) {
+        m_configRecords.push_back(std::make_unique<AxisConfig>(MakeAxisConfig(m_nCard, m_nAxis)));
+        record = m_configRecords.back().get();
+    } else if (reset) {
+        ResetAxisConfig(*record);
+    }
+    return record;
+}
+
+bool CVorn_305q_showView::IsApplied(int card, int axis) const {
+    return m_applied.count({card, axis}) != 0;
+}
+
+void CVorn_305q_showView::SelectAxis() {
+    if (m_nCard < 0 || m_nAxis < 0) return;
+    AxisConfig* const record = FindOrAddConfig(false);
+    if (!IsApplied(m_nCard, m_nAxis)) ApplyAxisConfig(record);
+    m_pCurConfig = record;
+    SelectMotionParams();
+}
+
+void CVorn_305q_showView::SelectMotionParams() {
+    MotionParams* record = FindMotionParams(m_motionRecords, m_nCard, m_nAxis);
+    if (record == nullptr) {
+        m_motionRecords.push_back(
+            std::make_unique<MotionParams>(MakeMotionParams(m_nCard, m_nAxis)));
+        record = m_motionRecords.back().get();
+    }
+    m_pCurMotion = record;
+}
+
+void CVorn_305q_showView::ApplyAxisConfig(AxisConfig* pConfig) {
+    const AxisConfigWords words = ConfigWordsOf(*pConfig);
+    const auto axis = static_cast<short>(m_nAxis);
+    m_control.PulseOutMode(axis, words.pulseOutMode);
+    m_control.InputMode(axis, words.inputMode);
+    m_control.SignalAlmInp(axis, words.signalAlmInp);
+    m_control.SignalHardLmt(axis, words.signalHardLmt);
+    m_control.SignalOrg(axis, words.signalOrg);
+    m_control.LevelMode(axis, words.levelMode);
+    // The card ORs interrupt enables in: clear the old ones first.
+    m_control.CloseInterrupt(axis);
+    m_control.SetInterrupt(axis, words.interrupt);
+    m_applied.insert({m_nCard, m_nAxis});
+    Trace(L"configuration applied: card=%d axis=%d", m_nCard, m_nAxis);
+}
+
+void CVorn_305q_showView::LoadSettings() {
+    const size_t loaded =
+        LoadSettingsFile(SettingsFilePath(theApp.m_strProgramDir), m_configRecords);
+    Trace(L"settings loaded: %u records", static_cast<unsigned>(loaded));
+}
+
+void CVorn_305q_showView::OnSaveConfig() {
+    const bool saved = SaveSettingsFile(SettingsFilePath(theApp.m_strProgramDir), m_configRecords);
+    Trace(
+        saved ? L"settings saved: %u records written" : L"settings saved: %u records, not written",
+        static_cast<unsigned>(m_configRecords.size()));
+}
+
+void CVorn_305q_showView::OnLoadDefaultConfig() {
+    if (CardsAvailable() == 0) return;
+    AxisConfig* const record = FindOrAddConfig(true);
+    Trace(L"defaults loaded: card=%d axis=%d", m_nCard, m_nAxis);
+    if (m_bCardNotOpen) return;
+    ApplyAxisConfig(record);
+    if (m_nPage == 1 && m_pConfigDlg != nullptr) {
+        m_pConfigDlg->LoadFromRecord();
+        m_pConfigDlg->UpdateSummary();
+    }
+    SelectMotionParams();
+    // The one-axis page refills itself here from m_pCurMotion while it is shown.
 }
 
 void CVorn_305q_showView::OnInterruptVorn305qctrl(short axis, long lResult) {
@@ -128,7 +272,27 @@ void CVorn_305q_showView::OnUpdatePageCommand(bool& enable) const {
 
 void CVorn_305q_showView::OnPageCommand(UINT id) {
     if (CardsAvailable() == 0) return;
-    Trace(L"page command %u: card=%d axis=%d (no page yet)", id, m_nCard, m_nAxis);
+    Trace(L"page command %u: card=%d axis=%d", id, m_nCard, m_nAxis);
+    switch (id) {
+        case ID_SAVECONFIG:
+            OnSaveConfig();
+            return;
+        case ID_LOADDEFAULTCONFIG:
+            OnLoadDefaultConfig();
+            return;
+        default:
+            break;
+    }
+    const int page = id == ID_CONFIG ? 1 : id == ID_ONEAXIS ? 2 : 3;
+    CDialog* const shown = Page(page);
+    if (shown == nullptr) return;
+    SetPageCardAxis(page);
+    shown->ShowWindow(SW_SHOW);
+    for (int other = 1; other <= 3; ++other) {
+        if (other != page && Page(other) != nullptr) Page(other)->ShowWindow(SW_HIDE);
+    }
+    m_nPage = page;
+    if (CMainFrame* const frame = MainFrame()) frame->EnableAxisSelector(page != 3);
 }
 
 bool CVorn_305q_showView::OnUpdateCommand(UINT id, bool& enable) {

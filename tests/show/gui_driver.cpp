@@ -127,7 +127,55 @@ BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+// What the program's self-painted static answers with (its registered message and the
+// WM_COPYDATA tag).
+constexpr wchar_t kPaintedTextMessage[] = L"Vorn_305q_show.CMyStatic.ReadText";
+constexpr ULONG_PTR kPaintedTextTag = 0x5653544D;
+
+struct CPaintedTextReply {
+    bool answered = false;
+    std::wstring text;
+};
+
+LRESULT CALLBACK PaintedTextReceiver(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COPYDATA) {
+        auto* reply = reinterpret_cast<CPaintedTextReply*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (reply && data && data->dwData == kPaintedTextTag) {
+            reply->text.assign(static_cast<const wchar_t*>(data->lpData),
+                               data->cbData / sizeof(wchar_t));
+            reply->answered = true;
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
 }  // namespace
+
+std::wstring PaintedText(HWND myStatic, bool* ok) {
+    static const ATOM receiverClass = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = PaintedTextReceiver;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VornPaintedTextReceiver";
+        return RegisterClassW(&wc);
+    }();
+    CPaintedTextReply reply;
+    HWND receiver = CreateWindowExW(0, MAKEINTATOM(receiverClass), L"", WS_POPUP, 0, 0, 1, 1,
+                                    nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (receiver) {
+        SetWindowLongPtrW(receiver, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&reply));
+        DWORD_PTR result = 0;
+        // While this waits, the program's WM_COPYDATA is delivered to the receiver.
+        SendMessageTimeoutW(myStatic, RegisterWindowMessageW(kPaintedTextMessage),
+                            reinterpret_cast<WPARAM>(receiver), 0, SMTO_NORMAL, 5000, &result);
+        DestroyWindow(receiver);
+    }
+    if (ok) *ok = reply.answered;
+    return reply.text;
+}
 
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs) {
     const DWORD start = GetTickCount();
@@ -186,6 +234,24 @@ CGuiProcess::CGuiProcess(const CLaunchOptions& options) {
     if (!CopyFileW(source.c_str(), m_exe.c_str(), FALSE)) {
         m_startError = L"cannot copy " + source;
         return;
+    }
+    for (const std::wstring& name : options.directories) {
+        if (!CreateDirectoryW((m_dir + L"\\" + name).c_str(), nullptr)) {
+            m_startError = L"cannot create " + name;
+            return;
+        }
+    }
+    for (const auto& [name, bytes] : options.files) {
+        CHandle file(CreateFileW((m_dir + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file.Get() == INVALID_HANDLE_VALUE ||
+            !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) ||
+            written != bytes.size()) {
+            m_startError = L"cannot write " + name;
+            return;
+        }
     }
     m_trace = m_dir + L"\\show-trace.log";
     m_chipTrace = m_dir + L"\\chip-trace.log";

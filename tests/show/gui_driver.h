@@ -37,6 +37,9 @@ struct CLaunchOptions {
     int simulatedCards = 1;  // VORN305Q_SIMULATOR; negative leaves the variable out
     // Further variables; an empty value removes an inherited one.
     std::vector<std::pair<std::wstring, std::wstring>> environment;
+    // Files (name, bytes) and directories put beside the program before it starts.
+    std::vector<std::pair<std::wstring, std::string>> files;
+    std::vector<std::wstring> directories;
 };
 
 // One run of a program. The destructor kills it if it still runs and removes its
@@ -124,6 +127,11 @@ void ChooseComboEntry(HWND combo, int index);
 std::vector<std::wstring> ComboEntries(HWND combo);
 int ComboSelection(HWND combo);
 void TypeChars(HWND edit, const std::wstring& text);
+// The text a self-painted static of the program draws: its window text stays the
+// template's, so the program answers a registered message by WM_COPYDATA to a window of
+// ours. ok (if given) tells an answer from an empty text.
+std::wstring PaintedText(HWND myStatic, bool* ok = nullptr);
+
 // TB_GETSTATE of the button with this command; -1 when the tool bar has none.
 int ToolBarButtonState(HWND toolBar, int command);
 

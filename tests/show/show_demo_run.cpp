@@ -1,6 +1,7 @@
 // A short scripted operator run of the demonstration program, for a display without a
 // person in front of it (Xvfb): start on one simulated card, choose the card and an axis,
-// rest the mouse on a tool-bar button until its tool tip shows, open the about box, close.
+// rest the mouse on a tool-bar button until its tool tip shows, open the about box, show
+// the configuration page (which opens the card) and check an interrupt condition, close.
 // Screenshots go to the directory given; their Unix paths are printed.
 //   show_demo_run.exe <Vorn_305q_show.exe> <screenshot directory>
 #include <windows.h>
@@ -103,6 +104,21 @@ int wmain(int argc, wchar_t** argv) {
         WaitUntil([&] { return program.Dialogs().empty(); }, kWait);
     } else {
         Fail(L"the about box did not appear");
+    }
+
+    // 配置: the card opens and the axis's configuration is shown and summarised.
+    SendMessageW(frame, WM_COMMAND, 32771, 0);
+    HWND heading = FindChild(frame, 1032);
+    HWND page = heading ? GetParent(heading) : nullptr;
+    if (page && IsVisible(page)) {
+        Click(GetDlgItem(page, 1031));  // interrupt when a drive ends
+        UpdateWindow(frame);
+        std::wstring title = PaintedText(heading);
+        if (!title.empty() && title.back() == L'\n') title.pop_back();
+        Say(L"configuration page: " + title);
+        Shot(L"05-config-page");
+    } else {
+        Fail(L"the configuration page did not appear");
     }
 
     program.Close(frame);

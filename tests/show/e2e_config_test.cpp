@@ -1,0 +1,559 @@
+// The configuration page and the settings file end to end: the built program with the
+// real control and the simulated card, driven from outside.
+//  - the first 配置 opens card 0 and sends the settings file's configuration once per pair;
+//  - every click of the page reaches the chip (interrupts cleared before they are set);
+//  - save writes the exact records; load defaults before and after the card is open;
+//  - a card held by another process: the page stays titled and unfilled until another
+//    pair opens the card;
+//  - Ctrl+N keeps one set of pages and records; bad settings files load without harm.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gui_driver.h"
+#include "vorn_305q_wrapper.h"
+
+namespace {
+
+const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
+const wchar_t kSettings[] = L"vorn305q.vo";
+constexpr DWORD kWait = 20000;
+constexpr int kToolBar = 0xE800;
+constexpr int kAxisSelector = 32778;
+constexpr int kCardSelector = 32777;
+constexpr UINT kConfig = 32771;
+constexpr UINT kSave = 32775;
+constexpr UINT kLoadDefaults = 32776;
+constexpr int kHeading = 1032;
+constexpr int kSummary = 1033;
+
+std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
+
+// One settings record: twenty fields in file order.
+enum Field {
+    kCard,
+    kAxis,
+    kPulseOut,
+    kPulseIn,
+    kAlmEnable,
+    kAlmLevel,
+    kInpEnable,
+    kInpLevel,
+    kLimitLevel,
+    kLimitStop,
+    kOrgEnable,
+    kOrgLevel,
+    kEdge,
+    kIntGeCompMinus,
+    kIntLtCompMinus,
+    kIntLtCompPlus,
+    kIntGeCompPlus,
+    kIntDecelStart,
+    kIntAccelEnd,
+    kIntDriveEnd,
+    kFields
+};
+struct Record {
+    int32_t f[kFields] = {};
+};
+
+// A fresh record: ALM, INP and ORG enabled, everything else 0.
+Record Defaults(int card, int axis) {
+    Record r;
+    r.f[kCard] = card;
+    r.f[kAxis] = axis;
+    r.f[kAlmEnable] = r.f[kInpEnable] = r.f[kOrgEnable] = 1;
+    return r;
+}
+
+std::string Bytes(const std::vector<Record>& records) {
+    std::string bytes;
+    for (const Record& r : records) {
+        for (const int32_t v : r.f) {
+            const auto u = static_cast<uint32_t>(v);
+            for (int shift = 0; shift < 32; shift += 8)
+                bytes += static_cast<char>(u >> shift & 0xFF);
+        }
+    }
+    return bytes;
+}
+
+std::string Dump(const std::vector<std::wstring>& lines) {
+    std::wstring all;
+    for (const std::wstring& line : lines) all += line + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, &bytes[0], n, nullptr, nullptr);
+    bytes.pop_back();
+    return bytes;
+}
+
+// The control calls of the program's trace from line from on, as "dispid=N args=(...)".
+std::vector<std::wstring> Calls(const std::vector<std::wstring>& trace, size_t from = 0) {
+    std::vector<std::wstring> calls;
+    for (size_t i = from; i < trace.size(); ++i) {
+        const size_t at = trace[i].find(L"invoke dispid=");
+        if (at == std::wstring::npos) continue;
+        const size_t end = trace[i].find(L')', at);
+        calls.push_back(trace[i].substr(at + 7, end - at - 6));
+    }
+    return calls;
+}
+
+// The calls that send one pair's configuration, in the order they must go.
+std::vector<std::wstring> ConfigCalls(int axis, int pulseOut, int pulseIn, int alarm, int limit,
+                                      int org, int edge, int interrupt) {
+    const std::wstring a = std::to_wstring(axis) + L",";
+    return {L"dispid=17 args=(" + a + std::to_wstring(pulseOut) + L")",
+            L"dispid=18 args=(" + a + std::to_wstring(pulseIn) + L")",
+            L"dispid=19 args=(" + a + std::to_wstring(alarm) + L")",
+            L"dispid=22 args=(" + a + std::to_wstring(limit) + L")",
+            L"dispid=27 args=(" + a + std::to_wstring(org) + L")",
+            L"dispid=43 args=(" + a + std::to_wstring(edge) + L")",
+            L"dispid=4 args=(" + std::to_wstring(axis) + L")",
+            L"dispid=3 args=(" + a + std::to_wstring(interrupt) + L")"};
+}
+
+bool Contains(const std::vector<std::wstring>& all, const std::vector<std::wstring>& run) {
+    return std::search(all.begin(), all.end(), run.begin(), run.end()) != all.end();
+}
+
+int Count(const std::vector<std::wstring>& lines, const std::wstring& text) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
+        return l.find(text) != std::wstring::npos;
+    }));
+}
+
+// The last value written to each axis's WR1 (offset 2) and WR2 (offset 4), from the chip
+// trace: an axis-select command (offset 0, low byte 0x0F) says which axis they go to.
+struct Registers {
+    int wr1[4] = {-1, -1, -1, -1};
+    int wr2[4] = {-1, -1, -1, -1};
+    size_t writes = 0;
+};
+Registers LastWrites(const std::vector<std::wstring>& lines, size_t from = 0) {
+    Registers regs;
+    int axis = -1;
+    for (size_t i = from; i < lines.size(); ++i) {
+        std::wistringstream in(lines[i]);
+        int card = -1;
+        std::wstring kind;
+        unsigned offset = 0;
+        unsigned value = 0;
+        in >> card >> kind >> std::hex >> offset >> value;
+        if (in.fail() || kind != L"W") continue;
+        ++regs.writes;
+        if (offset == 0 && (value & 0xFF) == 0x0F) {
+            const unsigned bits = value >> 8;
+            axis = bits == 1 ? 0 : bits == 2 ? 1 : bits == 4 ? 2 : bits == 8 ? 3 : -1;
+        } else if (axis >= 0 && offset == 2) {
+            regs.wr1[axis] = static_cast<int>(value);
+        } else if (axis >= 0 && offset == 4) {
+            regs.wr2[axis] = static_cast<int>(value);
+        }
+    }
+    return regs;
+}
+
+std::string ReadFileBytes(const std::wstring& path, bool* exists = nullptr) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (exists) *exists = file != INVALID_HANDLE_VALUE;
+    std::string bytes;
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool Checked(HWND page, int id) {
+    return SendMessageW(GetDlgItem(page, id), BM_GETCHECK, 0, 0) == 1;
+}
+
+class ConfigTest : public ::testing::Test {
+protected:
+    // Starts on one simulated card with the given settings file (none when empty) and waits
+    // until the page commands are enabled.
+    HWND Start(const std::string& settings = std::string(), bool withFile = true) {
+        CLaunchOptions options;
+        options.exePath = ShowExe();
+        options.simulatedCards = 1;
+        if (withFile && !settings.empty()) options.files.push_back({kSettings, settings});
+        if (!withFile) options.directories.push_back(kSettings);
+        m_program = std::make_unique<CGuiProcess>(options);
+        EXPECT_TRUE(m_program->Started()) << Dump({m_program->StartError()});
+        m_frame = m_program->WaitForTopLevel(kTitle, kWait);
+        EXPECT_NE(m_frame, nullptr) << Dump(m_program->TraceLines());
+        if (!m_frame) return nullptr;
+        HWND toolBar = FindChild(m_frame, kToolBar);
+        EXPECT_TRUE(WaitUntil(
+            [&] { return (ToolBarButtonState(toolBar, kConfig) & TBSTATE_ENABLED) != 0; }, kWait));
+        return m_frame;
+    }
+
+    void Command(UINT id) const { SendMessageW(m_frame, WM_COMMAND, id, 0); }
+    void ChooseAxis(int axis) const { ChooseComboEntry(FindChild(m_frame, kAxisSelector), axis); }
+    HWND Page() const {
+        HWND heading = FindChild(m_frame, kHeading);
+        return heading ? GetParent(heading) : nullptr;
+    }
+    HWND Item(int id) const { return GetDlgItem(Page(), id); }
+    std::wstring Heading() const { return PaintedText(Item(kHeading)); }
+    std::wstring Summary() const { return PaintedText(Item(kSummary)); }
+    std::wstring SettingsPath() const { return m_program->Directory() + L"\\" + kSettings; }
+
+    void Close() {
+        m_program->Close(m_frame);
+        DWORD code = ~0u;
+        ASSERT_TRUE(m_program->WaitForExit(kWait, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    std::unique_ptr<CGuiProcess> m_program;
+    HWND m_frame = nullptr;
+};
+
+TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
+    Record x = Defaults(0, 0);
+    x.f[kPulseOut] = 2;
+    x.f[kPulseIn] = 3;
+    x.f[kAlmEnable] = 0;
+    x.f[kAlmLevel] = 1;
+    x.f[kLimitLevel] = 1;
+    x.f[kLimitStop] = 1;
+    x.f[kOrgLevel] = 1;
+    x.f[kEdge] = 1;
+    x.f[kIntGeCompPlus] = 1;
+    x.f[kIntDriveEnd] = 1;
+    Record y = Defaults(0, 1);
+    y.f[kPulseOut] = 1;
+    y.f[kOrgEnable] = 0;
+    Record duplicate = Defaults(0, 0);  // later in the file: never used
+    duplicate.f[kPulseOut] = 1;
+    ASSERT_NE(Start(Bytes({x, y, duplicate})), nullptr);
+    EXPECT_TRUE(m_program->ChipTraceLines().empty());
+
+    Command(kConfig);
+    std::vector<std::wstring> trace = m_program->TraceLines();
+    std::vector<std::wstring> calls = Calls(trace);
+    // CloseCard, then InitCard(0), then X's record: ALM off with level 1 and INP on give 9;
+    // limit 1*2+1; ORG level 1 gives 2; checks COMP+ at least and drive end give 0x90.
+    std::vector<std::wstring> expected = {L"dispid=2 args=()", L"dispid=1 args=(0)"};
+    const std::vector<std::wstring> xCalls = ConfigCalls(0, 2, 3, 9, 3, 2, 1, 0x90);
+    expected.insert(expected.end(), xCalls.begin(), xCalls.end());
+    EXPECT_TRUE(Contains(calls, expected)) << Dump(trace);
+    EXPECT_EQ(Count(trace, L"invoke dispid=1 args=(0) result=0"), 1);
+
+    // On the chip: WR2 = 0x0218 with pulse-out 2 (0x140), input 3 (0x200), ALM/INP 9 in
+    // bits 12-15, limit field (3+6)&7 = 001, falling edge (0x80); WR1 origin 10, enables 0x90.
+    const Registers regs = LastWrites(m_program->ChipTraceLines());
+    EXPECT_EQ(regs.wr2[0], 0x9000 | 0x200 | 0x140 | 0x80 | 0x04);
+    EXPECT_EQ(regs.wr1[0], 0x9008);
+
+    // The page shows the record.
+    ASSERT_NE(Page(), nullptr);
+    EXPECT_TRUE(IsVisible(Page()));
+    EXPECT_EQ(Heading(), L"对(卡:0 轴:0)进行信息配置\n");
+    for (const int id : {1006, 1010, 1013, 1014, 1015, 1018, 1021, 1019, 1035, 1041, 1028, 1031})
+        EXPECT_TRUE(Checked(Page(), id)) << id;
+    for (const int id :
+         {1004, 1005, 1007, 1011, 1012, 1016, 1017, 1020, 1034, 1040, 1025, 1026, 1027, 1029, 1030})
+        EXPECT_FALSE(Checked(Page(), id)) << id;
+    EXPECT_FALSE(IsEnabled(Item(1012)));
+    EXPECT_FALSE(IsEnabled(Item(1013)));
+    EXPECT_TRUE(IsEnabled(Item(1034)));
+    const std::wstring summary = Summary();
+    EXPECT_EQ(summary.rfind(L"      -----配置情况-----\n脉冲输出：PULSE/DIR 正向高电平\n"
+                            L"脉冲输入：CW/CCW双脉冲\n启用伺服INP信号：低电平有效\n"
+                            L"限位信号：低电平有效；立即停止\n启用原点信号：高电平有效\n"
+                            L"有效电平模式下降沿有效\n下列条件下产生中断：\n 1 ",
+                            0),
+              0u)
+        << Dump({summary});
+    EXPECT_TRUE(IsEnabled(FindChild(m_frame, kAxisSelector)));
+
+    // Another axis: its own record, once; returning sends nothing.
+    size_t before = m_program->TraceLines().size();
+    ChooseAxis(1);
+    EXPECT_EQ(Heading(), L"对(卡:0 轴:1)进行信息配置\n");
+    calls = Calls(m_program->TraceLines(), before);
+    EXPECT_EQ(calls, ConfigCalls(1, 1, 0, 10, 0, 0, 0, 0)) << Dump(calls);
+    before = m_program->TraceLines().size();
+    ChooseAxis(0);
+    ChooseAxis(1);
+    ChooseAxis(0);
+    EXPECT_TRUE(Calls(m_program->TraceLines(), before).empty());
+    EXPECT_TRUE(Checked(Page(), 1006));  // X's record again
+    // A pair without a record gets the defaults.
+    ChooseAxis(3);
+    calls = Calls(m_program->TraceLines(), before);
+    EXPECT_EQ(calls, ConfigCalls(3, 0, 0, 10, 0, 1, 0, 0)) << Dump(calls);
+    EXPECT_TRUE(m_program->MessageLogLines().empty()) << Dump(m_program->MessageLogLines());
+    Close();
+}
+
+TEST_F(ConfigTest, EveryClickReachesTheChipAndSaveWritesTheRecords) {
+    ASSERT_NE(Start(), nullptr);
+    Command(kConfig);
+    size_t before = m_program->TraceLines().size();
+    const size_t chipBefore = m_program->ChipTraceLines().size();
+    // Checks 1027 and 1031: the enables are cleared before each setting.
+    Click(Item(1027));
+    Click(Item(1031));
+    EXPECT_EQ(Calls(m_program->TraceLines(), before),
+              (std::vector<std::wstring>{L"dispid=4 args=(0)", L"dispid=3 args=(0,8)",
+                                         L"dispid=4 args=(0)", L"dispid=3 args=(0,136)"}));
+    EXPECT_EQ(LastWrites(m_program->ChipTraceLines(), chipBefore).wr1[0], 0x880C);
+    // Unchecking really switches the condition off.
+    Click(Item(1027));
+    EXPECT_EQ(LastWrites(m_program->ChipTraceLines()).wr1[0], 0x800C);
+
+    before = m_program->TraceLines().size();
+    Click(Item(1005));  // pulse and direction, positive low
+    Click(Item(1009));  // quadruple input
+    Click(Item(1011));  // ALM off: its levels disabled
+    Click(Item(1016));  // INP high
+    Click(Item(1018));  // second limit button
+    Click(Item(1021));  // instant stop
+    Click(Item(1035));  // ORG high
+    Click(Item(1019));  // ORG off
+    Click(Item(1041));  // falling edge
+    EXPECT_EQ(Calls(m_program->TraceLines(), before),
+              (std::vector<std::wstring>{
+                  L"dispid=17 args=(0,1)", L"dispid=18 args=(0,2)", L"dispid=19 args=(0,8)",
+                  L"dispid=19 args=(0,12)", L"dispid=22 args=(0,2)", L"dispid=22 args=(0,3)",
+                  L"dispid=27 args=(0,2)", L"dispid=27 args=(0,0)", L"dispid=43 args=(0,1)"}));
+    EXPECT_FALSE(IsEnabled(Item(1012)));
+    EXPECT_FALSE(IsEnabled(Item(1034)));
+    EXPECT_FALSE(IsEnabled(Item(1035)));
+    const Registers regs = LastWrites(m_program->ChipTraceLines());
+    // Pulse-out 1 (0x40), input 2 (000), ALM/INP 12 in bits 12-15, limit 001, falling edge.
+    EXPECT_EQ(regs.wr2[0], 0xC000 | 0x40 | 0x80 | 0x04);
+    EXPECT_EQ(regs.wr1[0], 0x8000);
+
+    // Save: the one record, exactly as the page left it.
+    Command(kSave);
+    Record expected = Defaults(0, 0);
+    expected.f[kPulseOut] = 1;
+    expected.f[kPulseIn] = 2;
+    expected.f[kAlmEnable] = 0;
+    expected.f[kInpLevel] = 1;
+    expected.f[kLimitLevel] = 1;
+    expected.f[kLimitStop] = 1;
+    expected.f[kOrgEnable] = 0;
+    expected.f[kOrgLevel] = 1;
+    expected.f[kEdge] = 1;
+    expected.f[kIntDriveEnd] = 1;
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({expected}));
+    bool tempLeft = true;
+    ReadFileBytes(SettingsPath() + L".tmp", &tempLeft);
+    EXPECT_FALSE(tempLeft);
+    EXPECT_TRUE(m_program->MessageLogLines().empty()) << Dump(m_program->MessageLogLines());
+    Close();
+}
+
+TEST_F(ConfigTest, LoadDefaultsBeforeAndAfterTheCardIsOpen) {
+    Record x = Defaults(0, 0);
+    x.f[kPulseOut] = 2;
+    x.f[kOrgLevel] = 1;
+    x.f[kIntAccelEnd] = 1;
+    ASSERT_NE(Start(Bytes({x})), nullptr);
+    // Before the card is open: the record is reset, nothing is sent.
+    Command(kLoadDefaults);
+    EXPECT_EQ(Calls(m_program->TraceLines()),
+              std::vector<std::wstring>{L"dispid=5 args=()"});  // the start's GetCardCount
+    EXPECT_TRUE(m_program->ChipTraceLines().empty());
+    Command(kSave);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0)}));
+    // The first page sends the defaults.
+    Command(kConfig);
+    EXPECT_TRUE(Contains(Calls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
+    EXPECT_TRUE(Checked(Page(), 1004));
+
+    // After: the page's changes are undone on the card and on the page.
+    Click(Item(1006));
+    Click(Item(1031));
+    Click(Item(1035));
+    EXPECT_EQ(LastWrites(m_program->ChipTraceLines()).wr1[0], 0x8008);
+    const size_t before = m_program->TraceLines().size();
+    Command(kLoadDefaults);
+    EXPECT_EQ(Calls(m_program->TraceLines(), before), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0));
+    const Registers regs = LastWrites(m_program->ChipTraceLines());
+    EXPECT_EQ(regs.wr1[0], 0x000C);
+    EXPECT_EQ(regs.wr2[0], 0xA818);  // input mode 0 is 100
+    EXPECT_TRUE(Checked(Page(), 1004));
+    EXPECT_FALSE(Checked(Page(), 1006));
+    EXPECT_FALSE(Checked(Page(), 1031));
+    EXPECT_TRUE(Checked(Page(), 1034));
+    EXPECT_EQ(Summary().find(L"中断"), std::wstring::npos);
+    Command(kSave);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0)}));
+    Close();
+}
+
+TEST_F(ConfigTest, ACardHeldElsewhereLeavesThePageUnfilledUntilAnotherPairOpensIt) {
+    Record x = Defaults(0, 0);
+    x.f[kPulseIn] = 1;
+    Record y = Defaults(0, 1);
+    y.f[kPulseIn] = 2;
+    const std::string file = Bytes({x, y});
+
+    // This process holds card 0 through a control of its own.
+    struct Ole {
+        Ole() { OleInitialize(nullptr); }
+        ~Ole() { OleUninitialize(); }
+    } ole;
+    _wputenv_s(L"VORN305Q_SIMULATOR", L"1");
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    _wputenv_s(L"VORN305Q_MSGBOX_LOG", (std::wstring(temp) + L"vorn-config-holder.log").c_str());
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = L"ConfigTestHost";
+    RegisterClassW(&wc);
+    CWnd host;
+    ASSERT_TRUE(host.Create(wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, RECT{0, 0, 200, 200},
+                            nullptr, 0));
+    auto holder = std::make_unique<CVorn_305q>();
+    ASSERT_TRUE(holder->Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &host, 1003));
+    ASSERT_EQ(holder->InitCard(0), 0);
+
+    ASSERT_NE(Start(file), nullptr);
+    Command(kConfig);
+    std::vector<std::wstring> trace = m_program->TraceLines();
+    EXPECT_EQ(Count(trace, L"invoke dispid=1 args=(0) result=-1"), 1) << Dump(trace);
+    EXPECT_EQ(Count(trace, L"invoke dispid=17"), 0);
+    EXPECT_EQ(Count(m_program->MessageLogLines(), L"该控制卡可能正在被其他程序使用!"), 1)
+        << Dump(m_program->MessageLogLines());
+    EXPECT_TRUE(IsVisible(Page()));
+    EXPECT_EQ(Heading(), L"对(卡:0 轴:0)进行信息配置\n");
+    EXPECT_EQ(Summary(), L"");
+    EXPECT_TRUE(Checked(Page(), 1007));  // the construction state, not the record's
+    // The same pair again does not retry; a click reaches nothing.
+    Command(kConfig);
+    Click(Item(1031));
+    trace = m_program->TraceLines();
+    EXPECT_EQ(Count(trace, L"invoke dispid=1 "), 1);
+    EXPECT_EQ(Count(trace, L"invoke dispid=3 "), 0);
+    EXPECT_NE(Summary().find(L"驱动结束时;"), std::wstring::npos);
+
+    // The holder lets go: another axis opens the card and is filled from its record.
+    holder->CloseCard();
+    holder->DestroyWindow();
+    holder.reset();
+    host.DestroyWindow();
+    size_t before = m_program->TraceLines().size();
+    ChooseAxis(1);
+    std::vector<std::wstring> calls = Calls(m_program->TraceLines(), before);
+    std::vector<std::wstring> expected = {L"dispid=2 args=()", L"dispid=1 args=(0)"};
+    const std::vector<std::wstring> yCalls = ConfigCalls(1, 0, 2, 10, 0, 1, 0, 0);
+    expected.insert(expected.end(), yCalls.begin(), yCalls.end());
+    EXPECT_EQ(calls, expected) << Dump(m_program->TraceLines());
+    EXPECT_EQ(Heading(), L"对(卡:0 轴:1)进行信息配置\n");
+    EXPECT_TRUE(Checked(Page(), 1009));
+    // Back to X: its file record went unharmed by the click made while unbound.
+    before = m_program->TraceLines().size();
+    ChooseAxis(0);
+    EXPECT_EQ(Calls(m_program->TraceLines(), before), ConfigCalls(0, 0, 1, 10, 0, 1, 0, 0));
+    EXPECT_TRUE(Checked(Page(), 1008));
+    EXPECT_FALSE(Checked(Page(), 1031));
+    Command(kSave);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), file);
+    Close();
+}
+
+TEST_F(ConfigTest, NewDocumentKeepsOnePageAndOneSetOfRecords) {
+    ASSERT_NE(Start(Bytes({Defaults(0, 0), Defaults(0, 2)})), nullptr);
+    const size_t before = m_program->TraceLines().size();
+    ASSERT_TRUE(PressKeys(m_frame, {VK_CONTROL, 'N'}));
+    ASSERT_TRUE(PressKeys(m_frame, {VK_MENU, 'C'}));  // 配置(&C), after the new document
+    ASSERT_GE(m_program->WaitForTraceLine(L"page command 32771", before, kWait), 0);
+    EXPECT_GE(m_program->WaitForTraceLine(L"document new", before, 0), 0);
+    Command(kSave);
+    // The file's two records, not four; one page of its kind.
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0), Defaults(0, 2)}));
+    std::vector<HWND> headings;
+    EnumChildWindows(
+        m_frame,
+        [](HWND hwnd, LPARAM list) {
+            if (GetDlgCtrlID(hwnd) == kHeading)
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&headings));
+    EXPECT_EQ(headings.size(), 1u);
+    EXPECT_EQ(ComboEntries(FindChild(m_frame, kCardSelector)).size(), 1u);
+    EXPECT_EQ(Count(m_program->TraceLines(), L"settings loaded"), 1);
+    Close();
+}
+
+TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
+    // 170 bytes: two records; the save keeps them and drops the tail.
+    {
+        Record x = Defaults(0, 0);
+        x.f[kEdge] = 1;
+        const std::string two = Bytes({x, Defaults(5, 1)});
+        ASSERT_NE(Start(two + std::string(10, '\x7f')), nullptr);
+        Command(kConfig);
+        EXPECT_TRUE(Checked(Page(), 1041));
+        Command(kSave);
+        EXPECT_EQ(ReadFileBytes(SettingsPath()), two);
+        Close();
+    }
+    // Garbage: taken as records; the pair shown gets a record of its own at the end.
+    {
+        std::string garbage(800, '\0');
+        uint32_t seed = 12345;
+        for (char& c : garbage) {
+            seed = seed * 1103515245u + 12345u;
+            c = static_cast<char>(seed >> 16);
+        }
+        ASSERT_NE(Start(garbage), nullptr);
+        Command(kConfig);
+        EXPECT_TRUE(Contains(Calls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
+        Command(kSave);
+        EXPECT_EQ(ReadFileBytes(SettingsPath()), garbage + Bytes({Defaults(0, 0)}));
+        Close();
+    }
+    // 10 MB of another card's records: loaded in time, saved whole with the new one.
+    {
+        const std::string big = Bytes({Defaults(7, 3)});
+        std::string file;
+        file.reserve(10u << 20);
+        while (file.size() < (10u << 20)) file += big;
+        ASSERT_NE(Start(file), nullptr);
+        Command(kConfig);
+        EXPECT_EQ(Heading(), L"对(卡:0 轴:0)进行信息配置\n");
+        Command(kSave);
+        const std::string saved = ReadFileBytes(SettingsPath());
+        EXPECT_EQ(saved.size(), file.size() + 80);
+        EXPECT_TRUE(saved == file + Bytes({Defaults(0, 0)}));
+        Close();
+    }
+    // A directory of that name: nothing loaded, the save fails silently and leaves it.
+    {
+        ASSERT_NE(Start(std::string(), false), nullptr);
+        Command(kConfig);
+        EXPECT_TRUE(Checked(Page(), 1004));
+        Command(kSave);
+        const DWORD attributes = GetFileAttributesW(SettingsPath().c_str());
+        EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+        EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+        EXPECT_EQ(GetFileAttributesW((SettingsPath() + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_GE(m_program->WaitForTraceLine(L"not written", 0, 0), 0);
+        Close();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,457 @@
+// The program's own controls with real windows (Xvfb): the numeric edits' key filters
+// and minus rule, the press button's notifications, the self-painted static (stored text,
+// the private read message, line positions drawn into a memory bitmap), the configuration
+// page's radio groups and summary while unbound, the page and the view without a
+// control (a page left unbound writes nothing back and binds once the card is open;
+// applied flags by pair), and one message box per real attempt to leave a bad field.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ConfigDialog.h"
+#include "Vorn_305q_showView.h"
+#include "MyStatic.h"
+#include "NumEdit.h"
+#include "app.h"
+#include "dialog.h"
+#include "gdi.h"
+#include "gui_driver.h"
+#include "resource.h"
+#include "wnd_handle.h"
+
+namespace {
+
+constexpr UINT kTestDialog = 200;
+
+// The test dialog; records the press notifications and clicks in order.
+class CControlsDialog : public CDialog {
+public:
+    CControlsDialog() : CDialog(kTestDialog) {}
+    std::vector<std::pair<WPARAM, LPARAM>> presses;  // lParam of WM_USER+10, or -1 a click
+    int value = 0;
+    bool exchangeOnFocusLoss = false;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, 201, value); }
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_MYBUTTON_PRESS) {
+            presses.emplace_back(wParam, lParam);
+            return 0;
+        }
+        if (msg == WM_COMMAND && LOWORD(wParam) == 203 && HIWORD(wParam) == BN_CLICKED) {
+            presses.emplace_back(0, -1);
+            return 0;
+        }
+        if (msg == WM_COMMAND && LOWORD(wParam) == 201 && HIWORD(wParam) == EN_KILLFOCUS) {
+            // What a page's focus-loss handler does; nothing while a failure is reported.
+            if (exchangeOnFocusLoss && !IsReportingFailure()) UpdateData(true);
+            return 0;
+        }
+        return CDialog::WindowProc(msg, wParam, lParam);
+    }
+};
+
+class Controls : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dialog.CreateModeless(nullptr));
+        edit1 = GetDlgItem(dialog.GetSafeHwnd(), 201);
+        edit2 = GetDlgItem(dialog.GetSafeHwnd(), 202);
+    }
+    void TearDown() override { dialog.DestroyWindow(); }
+
+    // Types each character as WM_CHAR; the edit's selection decides where it goes.
+    static void Type(HWND edit, const std::wstring& chars) {
+        for (const wchar_t c : chars) SendMessageW(edit, WM_CHAR, c, 1);
+    }
+    static void Select(HWND edit, int start, int end) { SendMessageW(edit, EM_SETSEL, start, end); }
+
+    CControlsDialog dialog;
+    HWND edit1 = nullptr;
+    HWND edit2 = nullptr;
+};
+
+TEST_F(Controls, FloatEditTakesAnUnsignedDecimalOnly) {
+    CFloatEdit edit;
+    ASSERT_TRUE(edit.SubclassWindow(edit1));
+    Type(edit1, L"1.25");
+    EXPECT_EQ(WindowText(edit1), L"1.25");
+    Type(edit1, L".");
+    EXPECT_EQ(WindowText(edit1), L"1.25");
+    // A selected point is still there: the typed one is refused.
+    Select(edit1, 1, 2);
+    Type(edit1, L".");
+    EXPECT_EQ(WindowText(edit1), L"1.25");
+    Type(edit1, L"\b");  // deletes the selected point
+    EXPECT_EQ(WindowText(edit1), L"125");
+    Select(edit1, 1, 1);
+    Type(edit1, L".");
+    EXPECT_EQ(WindowText(edit1), L"1.25");
+    Select(edit1, 0, 0);
+    Type(edit1, std::wstring(L"-+eE x,\t\x01\x16\x1b", 12));
+    EXPECT_EQ(WindowText(edit1), L"1.25");
+
+    SetWindowTextW(edit1, L"");
+    Type(edit1, L".");
+    EXPECT_EQ(WindowText(edit1), L".");
+    // Text that is not typed passes unfiltered.
+    SetWindowTextW(edit1, L"-3e5");
+    EXPECT_EQ(WindowText(edit1), L"-3e5");
+    Select(edit1, 4, 4);
+    SendMessageW(edit1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"x.-"));
+    EXPECT_EQ(WindowText(edit1), L"-3e5x.-");
+}
+
+TEST_F(Controls, LongEditTakesAMinusOnlyInFront) {
+    CLongEdit edit;
+    ASSERT_TRUE(edit.SubclassWindow(edit1));
+    Type(edit1, L"-");
+    EXPECT_EQ(WindowText(edit1), L"-");
+    SetWindowTextW(edit1, L"");
+    Type(edit1, L"12");
+    Type(edit1, L"-");  // caret at the end
+    EXPECT_EQ(WindowText(edit1), L"12");
+    Select(edit1, 1, 1);
+    Type(edit1, L"-");  // caret inside
+    EXPECT_EQ(WindowText(edit1), L"12");
+    Select(edit1, 0, 0);  // caret before the 1
+    Type(edit1, L"-");
+    EXPECT_EQ(WindowText(edit1), L"-12");
+
+    // A second minus: refused at the front, inside and at the end...
+    for (const int at : {0, 1, 3}) {
+        Select(edit1, at, at);
+        Type(edit1, L"-");
+        EXPECT_EQ(WindowText(edit1), L"-12") << at;
+    }
+    // ... and for a selection that does not start at 0.
+    Select(edit1, 1, 3);
+    Type(edit1, L"-");
+    EXPECT_EQ(WindowText(edit1), L"-12");
+    // Replacing a selection from position 0 (the present sign, or all of it) is allowed.
+    Select(edit1, 0, 1);
+    Type(edit1, L"-");
+    EXPECT_EQ(WindowText(edit1), L"-12");
+    Select(edit1, 0, -1);
+    Type(edit1, L"-");
+    EXPECT_EQ(WindowText(edit1), L"-");
+    // Without a sign, a selection from position 0 may be replaced by one.
+    SetWindowTextW(edit1, L"34");
+    Select(edit1, 0, 1);
+    Type(edit1, L"-");
+    EXPECT_EQ(WindowText(edit1), L"-4");
+
+    // Digits and backspace pass; other characters do not.
+    Select(edit1, 2, 2);
+    Type(edit1, std::wstring(L"5+.e x\x01\x16", 9));
+    Type(edit1, L"\b\b7");
+    EXPECT_EQ(WindowText(edit1), L"-7");
+
+    // Caret rule by position: in text scrolled to the right, a caret in the middle is not
+    // in front, whatever its pixel place.
+    SetWindowTextW(edit1, L"12345678901234567890123456789");
+    Select(edit1, 20, 20);
+    SendMessageW(edit1, EM_SCROLLCARET, 0, 0);
+    Type(edit1, L"-");
+    EXPECT_EQ(WindowText(edit1), L"12345678901234567890123456789");
+}
+
+TEST_F(Controls, PressButtonTellsItsParentBeforeItsOwnHandling) {
+    CMyButton button;
+    HWND hwnd = GetDlgItem(dialog.GetSafeHwnd(), 203);
+    ASSERT_TRUE(button.SubclassWindow(hwnd));
+    const LPARAM inside = MAKELPARAM(5, 5);
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    // The default handling of the press captured the mouse.
+    EXPECT_EQ(GetCapture(), hwnd);
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, inside);
+    const auto self = reinterpret_cast<WPARAM>(&button);
+    ASSERT_EQ(dialog.presses.size(), 3u);
+    EXPECT_EQ(dialog.presses[0], std::make_pair(self, LPARAM{0}));
+    EXPECT_EQ(dialog.presses[1], std::make_pair(self, LPARAM{1}));
+    EXPECT_EQ(dialog.presses[2].second, -1);  // the click, after both
+}
+
+TEST_F(Controls, PaintedStaticKeepsItsOwnTextEndedByANewline) {
+    CMyStatic painted;
+    HWND hwnd = GetDlgItem(dialog.GetSafeHwnd(), 204);
+    ASSERT_TRUE(painted.SubclassWindow(hwnd));
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"abc", L"abc\n"}, {L"", L""}, {L"a\n", L"a\n"}, {L"一\n\n二", L"一\n\n二\n"}};
+    for (const auto& [set, stored] : cases) {
+        SetWindowTextW(hwnd, set);
+        EXPECT_EQ(painted.GetText(), stored);
+        // The window text stays the template's; the private message tells the stored one.
+        EXPECT_EQ(WindowText(hwnd), L"template");
+        bool answered = false;
+        EXPECT_EQ(PaintedText(hwnd, &answered), stored);
+        EXPECT_TRUE(answered);
+    }
+    // Setting the text asks for a repaint; a new colour waits for the next one.
+    UpdateWindow(hwnd);
+    painted.SetTextColor(RGB(1, 2, 3));
+    EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
+    SetWindowTextW(hwnd, L"x");
+    EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE));
+}
+
+// Rows of the bitmap holding text pixels (reddish), and the leftmost such column.
+struct Ink {
+    std::vector<int> rows;
+    int left = 1 << 30;
+};
+
+Ink Render(CMyStatic& painted, int width, int height) {
+    CClientDC screen(nullptr);
+    CMemDC memory(screen.Get());
+    CBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    CSelectObject selected(memory.Get(), bitmap.Get());
+    const RECT client = {0, 0, width, height};
+    painted.Draw(memory.Get(), client);
+    Ink ink;
+    for (int y = 0; y < height; ++y) {
+        bool any = false;
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = GetPixel(memory.Get(), x, y);
+            if (GetRValue(c) > 150 && GetGValue(c) < 110 && GetBValue(c) < 110) {
+                any = true;
+                if (x < ink.left) ink.left = x;
+            }
+        }
+        if (any) ink.rows.push_back(y);
+    }
+    EXPECT_EQ(GetPixel(memory.Get(), width - 1, height - 1), RGB(212, 208, 200));
+    return ink;
+}
+
+TEST_F(Controls, PaintedStaticDrawsLinesAtHeightPlusTenPixels) {
+    CMyStatic painted;
+    HWND hwnd = GetDlgItem(dialog.GetSafeHwnd(), 204);
+    ASSERT_TRUE(painted.SubclassWindow(hwnd));
+    painted.CreateTextFont(15, 0);
+    painted.SetTextColor(RGB(255, 0, 0));
+
+    SetWindowTextW(hwnd, L"H");
+    const Ink one = Render(painted, 120, 90);
+    ASSERT_FALSE(one.rows.empty());
+    EXPECT_LT(one.rows.back(), 25);  // one line at the top left
+    EXPECT_LT(one.left, 6);
+
+    // Three lines, the middle one empty: the third starts 50 pixels below the first.
+    SetWindowTextW(hwnd, L"H\n\nH");
+    const Ink three = Render(painted, 120, 90);
+    std::vector<int> first, middle, third;
+    for (const int y : three.rows) (y < 25 ? first : y < 50 ? middle : third).push_back(y);
+    EXPECT_EQ(first, one.rows);
+    EXPECT_TRUE(middle.empty());
+    ASSERT_EQ(third.size(), first.size());
+    for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(third[i], first[i] + 50);
+
+    // An empty text leaves only the ground.
+    SetWindowTextW(hwnd, L"");
+    EXPECT_TRUE(Render(painted, 120, 90).rows.empty());
+}
+
+int g_boxes = 0;
+HWND g_focusOnBox = nullptr;
+int CountingBox(HWND, const std::wstring&, const std::wstring&, UINT) {
+    ++g_boxes;
+    // A real box takes the focus, which fires the failing edit's focus loss.
+    SetFocus(g_focusOnBox);
+    return IDOK;
+}
+
+TEST_F(Controls, OneMessageBoxPerRealAttemptToLeaveABadField) {
+    g_boxes = 0;
+    g_focusOnBox = edit2;
+    const MessageBoxFunction previous = SetMessageBoxFunction(CountingBox);
+    dialog.exchangeOnFocusLoss = true;
+    SetFocus(edit1);
+    SetWindowTextW(edit1, L"12x");
+    SetFocus(edit2);  // leaving the field: one report, focus back on it
+    EXPECT_EQ(g_boxes, 1);
+    EXPECT_EQ(GetFocus(), edit1);
+    SetFocus(edit2);  // the next attempt: one more
+    EXPECT_EQ(g_boxes, 2);
+    SetWindowTextW(edit1, L"-4");
+    SetFocus(edit2);
+    EXPECT_EQ(g_boxes, 2);
+    EXPECT_EQ(dialog.value, -4);
+    SetMessageBoxFunction(previous);
+}
+
+// The configuration page with no view behind it: titled, never bound, so clicks change
+// the members and the summary and reach nothing else.
+class ConfigPage : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateModeless(nullptr));
+        ASSERT_TRUE(page.CreateModeless(parent.GetSafeHwnd()));
+        page.ShowWindow(SW_SHOW);
+    }
+    void TearDown() override {
+        page.DestroyWindow();
+        parent.DestroyWindow();
+    }
+    HWND Item(int id) const { return GetDlgItem(page.GetSafeHwnd(), id); }
+    std::wstring Summary() const { return page.m_staticSummary.GetText(); }
+
+    CControlsDialog parent;
+    CConfigDialog page;
+};
+
+TEST_F(ConfigPage, EachRadioSetIsItsOwnGroup) {
+    // Member index i checks the i-th button of its set only.
+    page.m_nPulseOut = 2;
+    page.m_nPulseIn = 3;
+    page.m_nAlmLevel = 1;
+    page.m_nInpLevel = 1;
+    page.m_nLimitLevel = 1;
+    page.m_nLimitStop = 1;
+    page.m_nOrgLevel = 1;
+    page.m_nPulseEdge = 1;
+    page.UpdateData(false);
+    const int checked[] = {IDC_PULSEOUT_DIRHIGH, IDC_PULSEIN_CWCCW, IDC_ALM_HIGH, IDC_INP_HIGH,
+                           IDC_LIMIT_LEVEL1,     IDC_LIMIT_INSTANT, IDC_ORG_HIGH, IDC_EDGE_FALLING};
+    const int unchecked[] = {IDC_PULSEOUT_CWCCW, IDC_PULSEOUT_DIRLOW, IDC_PULSEIN_X1,
+                             IDC_PULSEIN_X2,     IDC_PULSEIN_X4,      IDC_ALM_LOW,
+                             IDC_INP_LOW,        IDC_LIMIT_LEVEL0,    IDC_LIMIT_DECEL,
+                             IDC_ORG_LOW,        IDC_EDGE_RISING};
+    for (const int id : checked) EXPECT_EQ(SendMessageW(Item(id), BM_GETCHECK, 0, 0), 1) << id;
+    for (const int id : unchecked) EXPECT_EQ(SendMessageW(Item(id), BM_GETCHECK, 0, 0), 0) << id;
+    // Clicking the first button of each set reads back as index 0 for that set alone.
+    Click(Item(IDC_LIMIT_LEVEL0));
+    EXPECT_EQ(page.m_nLimitLevel, 0);
+    EXPECT_EQ(page.m_nLimitStop, 1);
+    Click(Item(IDC_PULSEIN_X2));
+    EXPECT_EQ(page.m_nPulseIn, 1);
+    EXPECT_EQ(page.m_nPulseOut, 2);
+    // A value outside the set checks none and reads back as -1.
+    page.m_nPulseEdge = 5;
+    page.UpdateData(false);
+    EXPECT_EQ(SendMessageW(Item(IDC_EDGE_RISING), BM_GETCHECK, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(Item(IDC_EDGE_FALLING), BM_GETCHECK, 0, 0), 0);
+    page.UpdateData(true);
+    EXPECT_EQ(page.m_nPulseEdge, -1);
+}
+
+TEST_F(ConfigPage, UnboundClicksUpdateTheSummaryOnly) {
+    page.SetCardAxis(2, 3);
+    EXPECT_EQ(page.m_staticTitle.GetText(), L"对(卡:2 轴:3)进行信息配置\n");
+    EXPECT_EQ(page.m_pWrapper, nullptr);
+    Click(Item(IDC_INT_LT_COMP_PLUS));
+    Click(Item(IDC_INT_DRIVE_END));
+    const std::wstring interrupts =
+        L"\n下列条件下产生中断：\n 1 逻辑/实际位置计数器的值\n   小于COMP+寄存器值时;\n 2 "
+        L"驱动结束时;\n";
+    ASSERT_GE(Summary().size(), interrupts.size());
+    EXPECT_EQ(Summary().substr(Summary().size() - interrupts.size()), interrupts);
+    EXPECT_EQ(page.m_bInterrupt[0], 1);
+    EXPECT_EQ(page.m_bInterrupt[4], 1);
+
+    // Clearing ALM disables its levels and drops its line; the limit line follows F8.
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_ALM_LOW)));
+    Click(Item(IDC_ALM_ENABLE));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_ALM_LOW)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_ALM_HIGH)));
+    EXPECT_EQ(Summary().find(L"ALM"), std::wstring::npos);
+    EXPECT_NE(Summary().find(L"\n限位信号：高电平有效；减速停止"), std::wstring::npos);
+    Click(Item(IDC_LIMIT_LEVEL1));
+    Click(Item(IDC_LIMIT_INSTANT));
+    EXPECT_NE(Summary().find(L"\n限位信号：低电平有效；立即停止"), std::wstring::npos);
+    EXPECT_EQ(Summary().rfind(L"      -----配置情况-----", 0), 0u);
+
+    // The same pair again changes nothing.
+    SetWindowTextW(page.m_staticTitle.GetSafeHwnd(), L"changed");
+    page.SetCardAxis(2, 3);
+    EXPECT_EQ(page.m_staticTitle.GetText(), L"changed\n");
+}
+
+// The view's form without its control: every control call fails (InitCard answers -1),
+// which stands for a card another program holds; the test marks the card open when it
+// wants the view to behave as if another page had opened it.
+class ViewAndPage : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateModeless(nullptr));
+        ASSERT_TRUE(view.CreateModeless(parent.GetSafeHwnd()));
+        ASSERT_TRUE(page.CreateModeless(view.GetSafeHwnd()));
+    }
+    void TearDown() override {
+        page.DestroyWindow();
+        view.DestroyWindow();
+        parent.DestroyWindow();
+    }
+    HWND Item(int id) const { return GetDlgItem(page.GetSafeHwnd(), id); }
+
+    CControlsDialog parent;
+    CVorn_305q_showView view;
+    CConfigDialog page;
+};
+
+TEST_F(ViewAndPage, AnUnboundPageWritesNothingBackAndBindsOnceTheCardIsOpen) {
+    page.SetCardAxis(0, 1);
+    EXPECT_EQ(page.m_pWrapper, nullptr);
+    EXPECT_EQ(view.m_bCardNotOpen, 1);
+    EXPECT_EQ(view.m_pCurConfig, nullptr);
+
+    // Another page opened the card: the pair's record is current.
+    view.m_bCardNotOpen = 0;
+    view.m_nAxis = 1;
+    view.SelectAxis();
+    ASSERT_NE(view.m_pCurConfig, nullptr);
+    EXPECT_EQ(view.m_pCurConfig->nAxis, 1);
+    // A click on the unbound page changes its summary, not the record.
+    Click(Item(IDC_INT_DRIVE_END));
+    Click(Item(IDC_PULSEOUT_DIRHIGH));
+    EXPECT_NE(page.m_staticSummary.GetText().find(L"驱动结束时;"), std::wstring::npos);
+    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 0);
+    EXPECT_EQ(view.m_pCurConfig->nPulseOutMode, 0);
+
+    // Shown again for the same pair: bound now, and loaded from the record.
+    page.SetCardAxis(0, 1);
+    EXPECT_EQ(page.m_pWrapper, &view.m_control);
+    EXPECT_EQ(SendMessageW(Item(IDC_INT_DRIVE_END), BM_GETCHECK, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(Item(IDC_PULSEOUT_CWCCW), BM_GETCHECK, 0, 0), 1);
+    EXPECT_EQ(page.m_staticSummary.GetText().find(L"中断"), std::wstring::npos);
+    // Bound, a click is kept in the record.
+    Click(Item(IDC_INT_DRIVE_END));
+    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 1);
+}
+
+TEST_F(ViewAndPage, AppliedFlagsAreKeptPerPairForAnyCardAndNegativeChoicesAreIgnored) {
+    view.OnCardChanged(-1);
+    view.OnAxisChanged(-1);
+    EXPECT_EQ(view.m_nCard, 0);
+    EXPECT_EQ(view.m_nAxis, 0);
+    EXPECT_FALSE(view.OnSelectCard(-1));
+    EXPECT_EQ(view.m_pCurConfig, nullptr);
+
+    view.m_bCardNotOpen = 0;
+    view.OnCardChanged(1000);  // far beyond any fixed table
+    view.OnAxisChanged(3);
+    EXPECT_TRUE(view.OnSelectCard(1000));
+    ASSERT_NE(view.m_pCurConfig, nullptr);
+    EXPECT_EQ(view.m_pCurConfig->nCard, 1000);
+    ASSERT_NE(view.m_pCurMotion, nullptr);
+    EXPECT_EQ(view.m_pCurMotion->nCard, 1000);
+    EXPECT_EQ(view.m_pCurMotion->nRunSpeed, 4000);
+    EXPECT_TRUE(view.IsApplied(1000, 3));
+    EXPECT_FALSE(view.IsApplied(1000, 2));
+    EXPECT_FALSE(view.IsApplied(0, 3));
+    // Selecting the pair again keeps the same records.
+    AxisConfig* const config = view.m_pCurConfig;
+    MotionParams* const motion = view.m_pCurMotion;
+    view.OnAxisChanged(2);
+    view.SelectAxis();
+    view.OnAxisChanged(3);
+    view.SelectAxis();
+    EXPECT_EQ(view.m_pCurConfig, config);
+    EXPECT_EQ(view.m_pCurMotion, motion);
+    EXPECT_TRUE(view.IsApplied(1000, 2));
+}
+
+}  // namespace
