@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cwchar>
 #include <cstdint>
 #include <memory>
@@ -110,6 +112,59 @@ std::string SettingsRecord(int card, int axis, bool driveEndInterrupt) {
 
 // A painted number; 0 for a field not written yet.
 long Number(const std::wstring& text) { return std::wcstol(text.c_str(), nullptr, 10); }
+
+// A screenshot of the whole X screen as a binary PPM: taken as PNG by the driver, then
+// converted by ImageMagick (a Unix process: its result file says when it is done).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::string rgb;
+    bool Red(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return false;
+        const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+        return static_cast<unsigned char>(rgb[at]) > 200 &&
+               static_cast<unsigned char>(rgb[at + 1]) < 60 &&
+               static_cast<unsigned char>(rgb[at + 2]) < 60;
+    }
+};
+
+bool ScreenPicture(const std::wstring& dir, Picture& picture) {
+    const std::wstring png = dir + L"\\screen.png";
+    if (!TakeScreenshot(png)) return false;
+    const std::wstring unixPng = ToUnixPath(png);
+    const std::wstring unixPpm = unixPng.substr(0, unixPng.size() - 3) + L"ppm";
+    std::wstring command = L"/bin/sh -c \"/usr/bin/convert '" + unixPng + L"' 'ppm:" + unixPpm +
+                           L".part' && mv '" + unixPpm + L".part' '" + unixPpm + L"'\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    const std::wstring ppm = ToWindowsPath(unixPpm);
+    if (!WaitUntil([&] { return GetFileAttributesW(ppm.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                   15000, 50))
+        return false;
+    HANDLE file = CreateFileW(ppm.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    std::istringstream in(bytes);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> picture.width >> picture.height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255) return false;
+    picture.rgb = bytes.substr(static_cast<size_t>(in.tellg()));
+    return picture.rgb.size() >= static_cast<size_t>(picture.width) * picture.height * 3;
+}
 
 class MotionTest : public ::testing::Test {
 protected:
@@ -394,6 +449,71 @@ TEST_F(MotionTest, TwoAxisPollFollowsTheMoveAndStopStopsBothAxes) {
     Sleep(300);
     EXPECT_EQ(PaintedText(mainPos), stopped);
     EXPECT_LT(Number(stopped), 100000);
+}
+
+TEST_F(MotionTest, FullCircleIsDrawnClosed) {
+    Start();
+    Command(kTwoAxis);
+    HWND circle = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (circle = Panel(true)) != nullptr; }, kWait));
+    Click(TwoAxis(kCircleMode));
+    // Radius 200 pulses round (200, 0): two divisions at the first zoom.
+    SetText(GetDlgItem(circle, 1060), L"1000");
+    SetText(GetDlgItem(circle, 1143), L"200");
+    SetText(GetDlgItem(circle, 1144), L"0");
+    SetText(GetDlgItem(circle, 1148), L"0");
+    SetText(GetDlgItem(circle, 1150), L"0");
+    Click(GetDlgItem(circle, kRun));
+    HWND mainPos = TwoAxis(kMainPos);
+    ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(mainPos)) > 300; }, kWait));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(mainPos) == L"0\n" && PaintedText(TwoAxis(1139)) == L"0\n"; },
+        kWait));
+    Sleep(300);  // the last poll's picture reaches the screen
+
+    Picture picture;
+    ASSERT_TRUE(ScreenPicture(m_program->Directory(), picture));
+    HWND plot = TwoAxis(1155);
+    const RECT client = ClientRect(plot);
+    POINT origin = {0, 0};
+    ClientToScreen(plot, &origin);
+    const int step = (client.bottom - 40) / 10;
+    const int zeroX = origin.x + 35 + 5 * step;
+    const int zeroY = origin.y + client.bottom - 25 - 5 * step;
+    const int centreX = zeroX + 2 * step;
+    const int radius = 2 * step;
+    // Every red pixel of the plot lies on the ring (or the two marks at its start).
+    int count = 0;
+    int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
+    for (int y = origin.y; y < origin.y + client.bottom; ++y) {
+        for (int x = origin.x; x < origin.x + client.right; ++x) {
+            if (!picture.Red(x, y)) continue;
+            ++count;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    EXPECT_NEAR(left, zeroX - 4, 2);  // the marks at the start reach 4 pixels left
+    EXPECT_NEAR(right, centreX + radius, 3);
+    EXPECT_NEAR(top, zeroY - radius, 3);
+    EXPECT_NEAR(bottom, zeroY + radius, 3);
+    // A ring of about 2 pi r pixels (polygon chords are a little shorter).
+    EXPECT_GT(count, static_cast<int>(2 * 3.14159 * radius * 0.85));
+    EXPECT_LT(count, static_cast<int>(2 * 3.14159 * radius * 1.6) + 60);
+    // Closed: red in each of 24 sectors round the centre, near the radius.
+    for (int sector = 0; sector < 24; ++sector) {
+        const double angle = sector * 2 * 3.14159265 / 24;
+        bool found = false;
+        for (double r = radius - 4; r <= radius + 2 && !found; r += 0.5) {
+            for (double a = angle - 0.1; a <= angle + 0.1 && !found; a += 0.02) {
+                found = picture.Red(centreX + static_cast<int>(std::lround(r * std::cos(a))),
+                                    zeroY - static_cast<int>(std::lround(r * std::sin(a))));
+            }
+        }
+        EXPECT_TRUE(found) << "no ring in sector " << sector;
+    }
 }
 
 }  // namespace
