@@ -177,6 +177,11 @@ std::string ReadFileBytes(const std::wstring& path, bool* exists = nullptr) {
     return bytes;
 }
 
+BOOL CALLBACK CollectHeadings(HWND hwnd, LPARAM list) {
+    if (GetDlgCtrlID(hwnd) == kHeading) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+
 bool Checked(HWND page, int id) {
     return SendMessageW(GetDlgItem(page, id), BM_GETCHECK, 0, 0) == 1;
 }
@@ -484,14 +489,7 @@ TEST_F(ConfigTest, NewDocumentKeepsOnePageAndOneSetOfRecords) {
     // The file's two records, not four; one page of its kind.
     EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0), Defaults(0, 2)}));
     std::vector<HWND> headings;
-    EnumChildWindows(
-        m_frame,
-        [](HWND hwnd, LPARAM list) {
-            if (GetDlgCtrlID(hwnd) == kHeading)
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&headings));
+    EnumChildWindows(m_frame, CollectHeadings, reinterpret_cast<LPARAM>(&headings));
     EXPECT_EQ(headings.size(), 1u);
     EXPECT_EQ(ComboEntries(FindChild(m_frame, kCardSelector)).size(), 1u);
     EXPECT_EQ(Count(m_program->TraceLines(), L"settings loaded"), 1);
