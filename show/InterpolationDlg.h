@@ -4,6 +4,7 @@
 
 #include "NumEdit.h"
 #include "dialog.h"
+#include "page_keys.h"
 #include "panel_calls.h"
 
 class CTwoAxisDialog;
@@ -13,8 +14,14 @@ class CTwoAxisDialog;
 class CInterpolationPanel : public CDialog {
 public:
     explicit CInterpolationPanel(UINT templateId) : CDialog(templateId) {}
+    BOOL PreTranslateMessage(MSG* msg) override { return PageKeysPreTranslate(*this, msg); }
 
 protected:
+    // Created hidden or inside a hidden page: the focus must not move into it.
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        return FALSE;
+    }
     void OnOK() override {}
     void OnCancel() override {}
     bool OnCommand(UINT id, UINT code, HWND control) override;

@@ -66,7 +66,8 @@ BOOL COneAxisDialog::OnInitDialog() {
     // The checked type's row is in force from the first display on.
     ApplyMotionTypeRow(m_nMotionType);
     CWndHandle(GetSafeHwnd()).StartTimer(IDT_POLL, 50);
-    return TRUE;
+    // Created hidden: the focus must not move into it.
+    return FALSE;
 }
 
 CVorn_305q_showView* COneAxisDialog::View() const {

@@ -62,7 +62,8 @@ BOOL CTwoAxisDialog::OnInitDialog() {
     ShowRatio();
     m_drawStatic.InitDraw();
     page.StartTimer(IDT_POLL, 50);
-    return TRUE;
+    // Created hidden: the focus must not move into it.
+    return FALSE;
 }
 
 CVorn_305q_showView* CTwoAxisDialog::View() const {
