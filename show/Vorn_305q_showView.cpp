@@ -7,6 +7,8 @@
 
 #include "ConfigDialog.h"
 #include "MainFrm.h"
+#include "OneAxisDlg.h"
+#include "TwoAxisDlg.h"
 #include "Vorn_305q_show.h"
 #include "app.h"
 #include "config_words.h"
@@ -111,7 +113,8 @@ void CVorn_305q_showView::OnInitialUpdate() {
     }
     const RECT client = CWndHandle(GetSafeHwnd()).ClientRect();
     m_pConfigDlg = CreatePage<CConfigDialog>(1, client);
-    // The one-axis and two-axis pages are created here the same way, in that order.
+    m_pOneAxisDlg = CreatePage<COneAxisDialog>(2, client);
+    m_pTwoAxisDlg = CreatePage<CTwoAxisDialog>(3, client);
     LoadSettings();
     m_control.ShowWindow(SW_HIDE);
     const short count = m_control.GetCardCount();
@@ -149,7 +152,13 @@ void CVorn_305q_showView::SetPageCardAxis(int page) {
         case 1:
             if (m_pConfigDlg != nullptr) m_pConfigDlg->SetCardAxis(m_nCard, m_nAxis);
             break;
-        default:  // the motion pages take it the same way
+        case 2:
+            if (m_pOneAxisDlg != nullptr) m_pOneAxisDlg->SetCardAxis(m_nCard, m_nAxis);
+            break;
+        case 3:
+            if (m_pTwoAxisDlg != nullptr) m_pTwoAxisDlg->SetCardAxis(m_nCard, m_nAxis);
+            break;
+        default:
             break;
     }
 }
@@ -218,9 +227,23 @@ void CVorn_305q_showView::SelectMotionParams() {
     m_pCurMotion = record;
 }
 
+void CVorn_305q_showView::EnsureApplied(int card, int axis) {
+    if (card < 0 || axis < 0 || m_bCardNotOpen || IsApplied(card, axis)) return;
+    AxisConfig* record = FindAxisConfig(m_configRecords, card, axis);
+    if (record == nullptr) {
+        m_configRecords.push_back(std::make_unique<AxisConfig>(MakeAxisConfig(card, axis)));
+        record = m_configRecords.back().get();
+    }
+    SendAxisConfig(*record, card, axis);
+}
+
 void CVorn_305q_showView::ApplyAxisConfig(AxisConfig* pConfig) {
-    const AxisConfigWords words = ConfigWordsOf(*pConfig);
-    const auto axis = static_cast<short>(m_nAxis);
+    SendAxisConfig(*pConfig, m_nCard, m_nAxis);
+}
+
+void CVorn_305q_showView::SendAxisConfig(const AxisConfig& config, int card, int nAxis) {
+    const AxisConfigWords words = ConfigWordsOf(config);
+    const auto axis = static_cast<short>(nAxis);
     m_control.PulseOutMode(axis, words.pulseOutMode);
     m_control.InputMode(axis, words.inputMode);
     m_control.SignalAlmInp(axis, words.signalAlmInp);
@@ -230,8 +253,8 @@ void CVorn_305q_showView::ApplyAxisConfig(AxisConfig* pConfig) {
     // The card ORs interrupt enables in: clear the old ones first.
     m_control.CloseInterrupt(axis);
     m_control.SetInterrupt(axis, words.interrupt);
-    m_applied.insert({m_nCard, m_nAxis});
-    Trace(L"configuration applied: card=%d axis=%d", m_nCard, m_nAxis);
+    m_applied.insert({card, nAxis});
+    Trace(L"configuration applied: card=%d axis=%d", card, nAxis);
 }
 
 void CVorn_305q_showView::LoadSettings() {
@@ -258,12 +281,13 @@ void CVorn_305q_showView::OnLoadDefaultConfig() {
         m_pConfigDlg->UpdateSummary();
     }
     SelectMotionParams();
-    // The one-axis page refills itself here from m_pCurMotion while it is shown.
+    if (m_nPage == 2 && m_pOneAxisDlg != nullptr) m_pOneAxisDlg->RefreshParams();
 }
 
 void CVorn_305q_showView::OnInterruptVorn305qctrl(short axis, long lResult) {
     Trace(L"event FireInterrupt: axis=%d status=0x%06lx", axis,
           static_cast<unsigned long>(lResult));
+    if (m_pOneAxisDlg != nullptr) m_pOneAxisDlg->ShowInterrupt(lResult, &m_control);
 }
 
 void CVorn_305q_showView::OnUpdatePageCommand(bool& enable) const {

@@ -46,6 +46,9 @@ public:
     // sends the pair's configuration the first time in the run.
     void SelectAxis();
     void SelectMotionParams();
+    // Sends the pair's stored configuration (made with defaults when missing) unless it
+    // went to the open card already; the current records stay as they are.
+    void EnsureApplied(int card, int axis);
     // The pair's configuration went to the card in this run.
     bool IsApplied(int card, int axis) const;
 
@@ -83,6 +86,7 @@ private:
     void OnSaveConfig();
     void OnLoadDefaultConfig();
     void ApplyAxisConfig(AxisConfig* pConfig);
+    void SendAxisConfig(const AxisConfig& config, int card, int nAxis);
     AxisConfig* FindOrAddConfig(bool reset);
     void OnUpdatePageCommand(bool& enable) const;
     void OnFilePrint(bool withDialog);

@@ -121,6 +121,60 @@ int wmain(int argc, wchar_t** argv) {
         Fail(L"the configuration page did not appear");
     }
 
+    // 单轴运动: a relative move of 10000 pulses; its drive-end interrupt is shown.
+    SendMessageW(frame, WM_COMMAND, 32773, 0);
+    HWND oneTitle = FindChild(frame, 1053);
+    HWND oneAxis = oneTitle ? GetParent(oneTitle) : nullptr;
+    if (oneAxis && IsVisible(oneAxis)) {
+        Click(GetDlgItem(oneAxis, 1044));
+        Click(GetDlgItem(oneAxis, 1065));
+        HWND position = GetDlgItem(oneAxis, 1069);
+        if (!WaitUntil([&] { return PaintedText(position) == L"10000\n"; }, kWait)) {
+            Fail(L"the one-axis move did not reach 10000");
+        }
+        WaitUntil([&] { return PaintedText(GetDlgItem(oneAxis, 1073)) == L"0x000080\n"; }, 3000);
+        Say(L"one-axis page: position " + PaintedText(position) + L"interrupt " +
+            PaintedText(GetDlgItem(oneAxis, 1073)));
+        Shot(L"06-one-axis-page");
+    } else {
+        Fail(L"the one-axis page did not appear");
+    }
+
+    // 两轴运动: a full circle round (200, 0), counter-clockwise, drawn in the plot.
+    SendMessageW(frame, WM_COMMAND, 32774, 0);
+    HWND twoTitle = FindChild(frame, 1117);
+    HWND twoAxis = twoTitle ? GetParent(twoTitle) : nullptr;
+    HWND circle = nullptr;
+    for (HWND child = twoAxis ? GetWindow(twoAxis, GW_CHILD) : nullptr; child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassName(child) == L"#32770" && GetDlgItem(child, 1095)) circle = child;
+    }
+    if (twoAxis && IsVisible(twoAxis) && circle) {
+        Click(GetDlgItem(twoAxis, 1121));
+        const std::pair<int, const wchar_t*> fields[] = {
+            {1060, L"1000"}, {1143, L"200"}, {1144, L"0"}, {1148, L"0"}, {1150, L"0"}};
+        for (const auto& f : fields) {
+            SendMessageW(GetDlgItem(circle, f.first), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(f.second));
+        }
+        SendMessageW(GetDlgItem(circle, 1095), CB_SETCURSEL, 1, 0);
+        Click(GetDlgItem(circle, 1145));
+        // Round once and back to the start.
+        Sleep(2500);
+        HWND mainPos = GetDlgItem(twoAxis, 1138);
+        HWND slavePos = GetDlgItem(twoAxis, 1139);
+        if (!WaitUntil(
+                [&] { return PaintedText(mainPos) == L"0\n" && PaintedText(slavePos) == L"0\n"; },
+                kWait)) {
+            Fail(L"the circle did not end at its start");
+        }
+        Sleep(300);
+        Say(L"two-axis page: positions " + PaintedText(mainPos) + PaintedText(slavePos));
+        Shot(L"07-two-axis-page");
+    } else {
+        Fail(L"the two-axis page did not appear");
+    }
+
     program.Close(frame);
     DWORD code = 0;
     if (!program.WaitForExit(kWait, &code)) {

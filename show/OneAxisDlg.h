@@ -1,0 +1,95 @@
+// The one-axis page: twelve motion types of one axis, start and stop, and a 50 ms poll of
+// run state, positions, deviation, in-position state and the axis's input bits while the
+// page is shown; and the last interrupt status the control reported.
+#pragma once
+
+#include <cstdint>
+
+#include "MyStatic.h"
+#include "NumEdit.h"
+#include "axis_records.h"
+#include "dialog.h"
+#include "page_keys.h"
+#include "vorn_305q_wrapper.h"
+
+class CVorn_305q_showView;
+
+class COneAxisDialog : public CDialog {
+public:
+    COneAxisDialog();
+    ~COneAxisDialog() override;
+
+    // Re-titles for a new pair and, when the card opens, binds and refills the page.
+    void SetCardAxis(int card, int axis);
+    // Refills from the view's current motion record, its motion type's row included.
+    void RefreshParams();
+    // Shows status when wrapper is the one the page is bound to.
+    void ShowInterrupt(long status, CVorn_305q* wrapper);
+
+    CMyStatic m_staticElMinus;
+    CMyStatic m_staticElPlus;
+    CFloatEdit m_editTDec;
+    CFloatEdit m_editTAcc;
+    CFloatEdit m_editSDec;
+    CFloatEdit m_editSAcc;
+    CMyStatic m_staticAlm;
+    CMyStatic m_staticInp;
+    CMyStatic m_staticSdPlus;
+    CMyStatic m_staticSdMinus;
+    CMyStatic m_staticOrg;
+    CMyStatic m_staticEz;
+    CMyStatic m_staticCurPos;
+    CMyStatic m_staticDeviation;
+    CMyStatic m_staticInterrupt;
+    CMyStatic m_staticCmdPos;
+    CMyStatic m_staticInPos;
+    CMyStatic m_staticRunState;
+    CMyStatic m_staticTitle;
+
+    int m_nMotionType = 0;
+    int32_t m_nPosition = 0;
+    float m_fTDecTime = 0.5f;
+    float m_fTAccTime = 0.5f;
+    float m_fSDecTime = 0.5f;
+    float m_fSAccTime = 0.5f;
+    int32_t m_nDistance = 10000;
+    int32_t m_nStartSpeed = 2000;
+    int32_t m_nTolerance = 0;
+    int32_t m_nRunSpeed = 4000;
+    int m_nDirection = 0;
+
+    CVorn_305q* m_pControl = nullptr;
+    int m_nCard = -1;
+    int m_nAxis = -1;
+    BOOL m_bShown = FALSE;
+    BOOL m_bContinuous = TRUE;
+
+    BOOL PreTranslateMessage(MSG* msg) override { return PageKeysPreTranslate(*this, msg); }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override {}
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CVorn_305q_showView* View() const;
+    MotionParams* CurrentRecord() const;
+    // The motion type's row of enabled controls and its continuous flag.
+    void ApplyMotionTypeRow(int motionType);
+    bool Exchange();
+    void OnMotionType(int motionType);
+    void OnDirection();
+    void OnEditKillFocus(int id);
+    void OnStart();
+    void OnStop();
+    void OnTimer(UINT_PTR id);
+    void ShowInputs(int32_t inputs);
+    void SetField(int id, const std::wstring& text) const;
+
+    // The last exchange from the controls refused a value: a start would drive with
+    // values the operator did not enter.
+    bool m_bExchangeRefused = false;
+};

@@ -1,0 +1,58 @@
+// The two-axis page: its own main and slave axes, the linear and circular panels, the
+// positions of both axes polled every 50 ms while shown and drawn as a trajectory.
+#pragma once
+
+#include "DrawStatic.h"
+#include "InterpolationDlg.h"
+#include "MyStatic.h"
+#include "dialog.h"
+#include "page_keys.h"
+#include "vorn_305q_wrapper.h"
+
+class CVorn_305q_showView;
+
+class CTwoAxisDialog : public CDialog {
+public:
+    CTwoAxisDialog();
+    ~CTwoAxisDialog() override;
+
+    // Re-titles for a new pair and, when the card opens, binds the page.
+    void SetCardAxis(int card, int axis);
+
+    CMyStatic m_staticRatio;
+    CMyStatic m_staticMainPos;
+    CMyStatic m_staticSlavePos;
+    CDrawStatic m_drawStatic;
+    CMyStatic m_staticTitle;
+    int m_nMode = 0;
+    int m_nMainAxis = 0;
+    int m_nSlaveAxis = 1;
+    CVorn_305q* m_pControl = nullptr;
+    int m_nCard = -1;
+    int m_nAxis = -1;
+    BOOL m_bShown = FALSE;
+    CLinearDialog m_linearDlg;
+    CCircleDialog m_circleDlg;
+
+    BOOL PreTranslateMessage(MSG* msg) override { return PageKeysPreTranslate(*this, msg); }
+
+protected:
+    void OnApplyInitData() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override {}
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CVorn_305q_showView* View() const;
+    void ShowTitle();
+    // The stored configurations of the page's two axes reach the card once per pair.
+    void ApplyAxisPair() const;
+    void OnAxisChosen();
+    void OnSelectMode();
+    void OnClearPosition();
+    void ShowRatio();
+    void OnTimer(UINT_PTR id);
+};

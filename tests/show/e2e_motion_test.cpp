@@ -1,0 +1,519 @@
+// The one-axis and two-axis pages end to end: the built program with the real control and
+// the simulated card, driven from outside, observed through the program's trace (one line
+// per control call), the chip trace and the painted fields.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cwchar>
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gui_driver.h"
+
+namespace {
+
+const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
+constexpr DWORD kWait = 20000;
+constexpr int kToolBar = 0xE800;
+constexpr int kAxisSelector = 32778;
+constexpr UINT kConfig = 32771;
+constexpr UINT kOneAxis = 32773;
+constexpr UINT kTwoAxis = 32774;
+
+// One-axis page.
+constexpr int kOneAxisTitle = 1053;
+constexpr int kStart = 1065;
+constexpr int kStop = 1066;
+constexpr int kForward = 1055;
+constexpr int kBackward = 1056;
+constexpr int kCurPos = 1069;
+constexpr int kRunState = 1072;
+constexpr int kInterrupt = 1073;
+// Two-axis page and panels.
+constexpr int kTwoAxisTitle = 1117;
+constexpr int kMainCombo = 1087;
+constexpr int kCircleMode = 1121;
+constexpr int kMainPos = 1138;
+constexpr int kRun = 1145;
+constexpr int kPanelStop = 1146;
+constexpr int kDirectionCombo = 1095;
+
+std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
+
+std::string Dump(const std::vector<std::wstring>& lines) {
+    std::string bytes;
+    for (const std::wstring& line : lines) {
+        for (const wchar_t c : line) bytes += c < 0x80 ? static_cast<char>(c) : '?';
+        bytes += '\n';
+    }
+    return bytes;
+}
+
+// The control calls of the trace from line from on, as "dispid=N args=(...)".
+std::vector<std::wstring> Calls(const std::vector<std::wstring>& trace, size_t from = 0) {
+    std::vector<std::wstring> calls;
+    for (size_t i = from; i < trace.size(); ++i) {
+        const size_t at = trace[i].find(L"invoke dispid=");
+        if (at == std::wstring::npos) continue;
+        const size_t end = trace[i].find(L')', at);
+        calls.push_back(trace[i].substr(at + 7, end - at - 6));
+    }
+    return calls;
+}
+
+int CountPrefix(const std::vector<std::wstring>& calls, const std::wstring& prefix) {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::wstring& c) {
+        return c.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+// Values written to the chip's command register (offset 0) from line from on.
+std::vector<unsigned> Commands(const std::vector<std::wstring>& lines, size_t from) {
+    std::vector<unsigned> commands;
+    for (size_t i = from; i < lines.size(); ++i) {
+        std::wistringstream in(lines[i]);
+        int card = -1;
+        std::wstring kind;
+        unsigned offset = 0;
+        unsigned value = 0;
+        in >> card >> kind >> std::hex >> offset >> value;
+        if (!in.fail() && kind == L"W" && offset == 0) commands.push_back(value);
+    }
+    return commands;
+}
+
+bool HasCommand(const std::vector<unsigned>& commands, unsigned value) {
+    return std::find(commands.begin(), commands.end(), value) != commands.end();
+}
+
+// One settings record (twenty 32-bit fields): ALM, INP and ORG enabled, and the
+// drive-end interrupt when asked.
+std::string SettingsRecord(int card, int axis, bool driveEndInterrupt) {
+    int32_t f[20] = {};
+    f[0] = card;
+    f[1] = axis;
+    f[4] = f[6] = f[10] = 1;
+    f[19] = driveEndInterrupt ? 1 : 0;
+    std::string bytes;
+    for (const int32_t v : f) {
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes += static_cast<char>(static_cast<uint32_t>(v) >> shift & 0xFF);
+    }
+    return bytes;
+}
+
+// A painted number; 0 for a field not written yet.
+long Number(const std::wstring& text) { return std::wcstol(text.c_str(), nullptr, 10); }
+
+// A screenshot of the whole X screen as a binary PPM: taken as PNG by the driver, then
+// converted by ImageMagick (a Unix process: its result file says when it is done).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::string rgb;
+    bool Red(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return false;
+        const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+        return static_cast<unsigned char>(rgb[at]) > 200 &&
+               static_cast<unsigned char>(rgb[at + 1]) < 60 &&
+               static_cast<unsigned char>(rgb[at + 2]) < 60;
+    }
+};
+
+bool ScreenPicture(const std::wstring& dir, Picture& picture) {
+    const std::wstring png = dir + L"\\screen.png";
+    if (!TakeScreenshot(png)) return false;
+    const std::wstring unixPng = ToUnixPath(png);
+    const std::wstring unixPpm = unixPng.substr(0, unixPng.size() - 3) + L"ppm";
+    std::wstring command = L"/bin/sh -c \"/usr/bin/convert '" + unixPng + L"' 'ppm:" + unixPpm +
+                           L".part' && mv '" + unixPpm + L".part' '" + unixPpm + L"'\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    const std::wstring ppm = ToWindowsPath(unixPpm);
+    if (!WaitUntil([&] { return GetFileAttributesW(ppm.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                   15000, 50))
+        return false;
+    HANDLE file = CreateFileW(ppm.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    std::istringstream in(bytes);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> picture.width >> picture.height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255) return false;
+    picture.rgb = bytes.substr(static_cast<size_t>(in.tellg()));
+    return picture.rgb.size() >= static_cast<size_t>(picture.width) * picture.height * 3;
+}
+
+class MotionTest : public ::testing::Test {
+protected:
+    void Start(const std::string& settings = std::string()) {
+        CLaunchOptions options;
+        options.exePath = ShowExe();
+        options.simulatedCards = 1;
+        if (!settings.empty()) options.files.push_back({L"vorn305q.vo", settings});
+        m_program = std::make_unique<CGuiProcess>(options);
+        ASSERT_TRUE(m_program->Started()) << Dump({m_program->StartError()});
+        m_frame = m_program->WaitForTopLevel(kTitle, kWait);
+        ASSERT_NE(m_frame, nullptr) << Dump(m_program->TraceLines());
+        HWND toolBar = FindChild(m_frame, kToolBar);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
+    }
+    void TearDown() override {
+        if (!m_program) return;
+        EXPECT_TRUE(m_program->MessageLogLines().empty()) << Dump(m_program->MessageLogLines());
+        m_program->Close(m_frame);
+        DWORD code = ~0u;
+        EXPECT_TRUE(m_program->WaitForExit(kWait, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    void Command(UINT id) const { SendMessageW(m_frame, WM_COMMAND, id, 0); }
+    HWND PageOf(int titleId) const {
+        HWND title = FindChild(m_frame, titleId);
+        return title ? GetParent(title) : nullptr;
+    }
+    HWND OneAxis(int id) const { return GetDlgItem(PageOf(kOneAxisTitle), id); }
+    HWND TwoAxis(int id) const { return GetDlgItem(PageOf(kTwoAxisTitle), id); }
+    // The linear panel (circular: true), told apart by the circular panel's combo.
+    HWND Panel(bool circular) const {
+        for (HWND child = GetWindow(PageOf(kTwoAxisTitle), GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            if (ClassName(child) != L"#32770") continue;
+            if ((GetDlgItem(child, kDirectionCombo) != nullptr) == circular) return child;
+        }
+        return nullptr;
+    }
+    void SetText(HWND edit, const std::wstring& text) const {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    size_t TraceSize() const { return m_program->TraceLines().size(); }
+    std::vector<std::wstring> CallsSince(size_t from) const {
+        return Calls(m_program->TraceLines(), from);
+    }
+    // Waits for a call line and gives true when it came.
+    bool WaitForCall(const std::wstring& call, size_t from) const {
+        return m_program->WaitForTraceLine(L"invoke " + call + L")", from, 5000) >= 0;
+    }
+
+    std::unique_ptr<CGuiProcess> m_program;
+    HWND m_frame = nullptr;
+};
+
+struct Expected {
+    int type;
+    int buttonId;
+    std::wstring call;  // with D in place of the signed distance, dir of the direction
+    bool usesDirection;
+};
+
+// The values the test types into the page, chosen to tell every argument apart.
+std::wstring Fill(std::wstring call, int distance, int dir) {
+    for (size_t at; (at = call.find(L"D")) != std::wstring::npos;)
+        call.replace(at, 1, std::to_wstring(distance));
+    for (size_t at; (at = call.find(L"dir")) != std::wstring::npos;)
+        call.replace(at, 3, std::to_wstring(dir));
+    return call;
+}
+
+TEST_F(MotionTest, EveryMotionTypeInBothDirectionsIssuesItsCall) {
+    Start();
+    ChooseComboEntry(FindChild(m_frame, kAxisSelector), 1);
+    Command(kOneAxis);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(OneAxis(kOneAxisTitle)) == L"(卡:0 轴:1)的单轴运动\n"; }, kWait));
+    // Start 1000, run 5000, distance 3000, T acc 0.25, T dec 0.75, S acc 0.125, S dec 0.375.
+    const std::pair<int, std::wstring> values[] = {
+        {1059, L"1000"}, {1060, L"5000"},  {1061, L"3000"}, {1062, L"0.25"},
+        {1067, L"0.75"}, {1063, L"0.125"}, {1064, L"0.375"}};
+    for (const auto& v : values) SetText(OneAxis(v.first), v.second);
+    const Expected table[] = {
+        {0, 1042, L"dispid=28 args=(1,1000,5000,0.25,dir", true},
+        {1, 1044, L"dispid=30 args=(1,D,1000,5000,0.25", true},
+        {2, 1046, L"dispid=31 args=(1,D,1000,5000,0.25,0.75", true},
+        {3, 1048, L"dispid=34 args=(1,D,1000,5000,0.25", true},
+        {4, 1050, L"dispid=36 args=(1,D,1000,5000,0.25,0.75", true},
+        {5, 1043, L"dispid=29 args=(1,1000,5000,0.25,0.125,dir", true},
+        {6, 1045, L"dispid=32 args=(1,D,1000,5000,0.25,0.125", true},
+        {7, 1047, L"dispid=33 args=(1,D,1000,5000,0.25,0.125,0.75,0.375", true},
+        {8, 1049, L"dispid=35 args=(1,D,1000,5000,0.25,0.125", true},
+        {9, 1051, L"dispid=37 args=(1,D,1000,5000,0.25,0.125,0.75,0.375", true},
+        {10, 1052, L"dispid=24 args=(1,1000,5000", false},
+        {11, 1054, L"dispid=49 args=(1,1000,1", false},
+    };
+    for (const Expected& e : table) {
+        for (const int dir : {0, 1}) {
+            SCOPED_TRACE("type " + std::to_string(e.type) + " dir " + std::to_string(dir));
+            Click(OneAxis(e.buttonId));
+            if (e.usesDirection) {
+                ASSERT_TRUE(IsEnabled(OneAxis(kBackward)));
+                Click(OneAxis(dir == 0 ? kForward : kBackward));
+            } else {
+                // The manual types take no direction: their buttons are off.
+                EXPECT_FALSE(IsEnabled(OneAxis(kBackward)));
+                if (dir == 1) continue;
+            }
+            const size_t from = TraceSize();
+            const size_t chipFrom = m_program->ChipTraceLines().size();
+            Click(OneAxis(kStart));
+            const std::wstring call = Fill(e.call, dir == 0 ? 3000 : -3000, dir);
+            EXPECT_TRUE(WaitForCall(call, from)) << Dump(CallsSince(from));
+            // Exactly one motion call per start.
+            const std::vector<std::wstring> calls = CallsSince(from);
+            int motions = 0;
+            for (const int id : {24, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 49})
+                motions += CountPrefix(calls, L"dispid=" + std::to_wstring(id) + L" ");
+            EXPECT_EQ(motions, 1) << Dump(calls);
+            // The drive reached the chip on axis Y.
+            const std::vector<unsigned> commands = Commands(m_program->ChipTraceLines(), chipFrom);
+            if (e.type == 0 || e.type == 5) {
+                EXPECT_TRUE(HasCommand(commands, dir == 0 ? 0x0222 : 0x0223));
+            } else if (e.type == 1 || e.type == 2 || e.type == 6 || e.type == 7) {
+                EXPECT_TRUE(HasCommand(commands, dir == 0 ? 0x0220 : 0x0221));
+            } else if (e.type >= 3 && e.type <= 9) {
+                EXPECT_TRUE(HasCommand(commands, 0x0220) || HasCommand(commands, 0x0221));
+            }
+            const size_t stopFrom = TraceSize();
+            Click(OneAxis(kStop));
+            EXPECT_TRUE(WaitForCall(L"dispid=10 args=(1", stopFrom));
+        }
+    }
+}
+
+TEST_F(MotionTest, PollShowsTheMovingPositionOnlyWhileShownAndStopStopsIt) {
+    Start();
+    Command(kOneAxis);
+    HWND position = OneAxis(kCurPos);
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(position) == L"0\n"; }, kWait));
+    Click(OneAxis(1042));
+    Click(OneAxis(kStart));
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"YES\n"; }, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(position)) > 2000; }, kWait));
+    const long seen = Number(PaintedText(position));
+    ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(position)) > seen; }, kWait));
+
+    // Hidden: no more polling calls, although the axis still drives.
+    Command(kConfig);
+    const size_t hidden = TraceSize();
+    Sleep(500);
+    const std::vector<std::wstring> calls = CallsSince(hidden);
+    EXPECT_EQ(CountPrefix(calls, L"dispid=6 "), 0) << Dump(calls);
+    EXPECT_EQ(CountPrefix(calls, L"dispid=7 "), 0) << Dump(calls);
+    EXPECT_EQ(CountPrefix(calls, L"dispid=20 "), 0) << Dump(calls);
+
+    Command(kOneAxis);
+    ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(position)) > seen; }, kWait));
+    EXPECT_EQ(PaintedText(OneAxis(kRunState)), L"YES\n");
+    Click(OneAxis(kStop));
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"NO\n"; }, kWait));
+    const std::wstring stopped = PaintedText(position);
+    Sleep(300);
+    EXPECT_EQ(PaintedText(position), stopped);
+}
+
+TEST_F(MotionTest, DriveEndInterruptIsShownAndStartResetsIt) {
+    Start(SettingsRecord(0, 0, true));
+    Command(kOneAxis);
+    HWND field = OneAxis(kInterrupt);
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"0\n"; }, kWait));
+    Click(OneAxis(1044));  // relative positioning: 10000 pulses
+    SetText(OneAxis(1060), L"20000");
+    Click(OneAxis(1044));  // the exchange takes the new speed
+    Click(OneAxis(kStart));
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(field) == L"0x000080\n"; }, kWait))
+        << Dump(m_program->TraceLines());
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"10000\n"; }, kWait));
+    Click(OneAxis(kStart));
+    EXPECT_EQ(PaintedText(field), L"0x000000\n");
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(field) == L"0x000080\n"; }, kWait));
+}
+
+TEST_F(MotionTest, PanelsSendTheirValuesAndRefusedReadingsMoveNothing) {
+    Start();
+    Command(kTwoAxis);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴0，轴1\n"; },
+        kWait));
+    HWND linear = Panel(false);
+    ASSERT_NE(linear, nullptr);
+    SetText(GetDlgItem(linear, 1059), L"300");
+    SetText(GetDlgItem(linear, 1060), L"1500");
+    SetText(GetDlgItem(linear, 1135), L"0.25");
+    SetText(GetDlgItem(linear, 1143), L"-400");
+    SetText(GetDlgItem(linear, 1144), L"250");
+    size_t from = TraceSize();
+    Click(GetDlgItem(linear, kRun));
+    EXPECT_TRUE(WaitForCall(L"dispid=38 args=(0,1,-400,250,300,1500,0.25", from))
+        << Dump(CallsSince(from));
+
+    // A lone minus sign is refused with one box, and nothing moves.
+    SetText(GetDlgItem(linear, 1143), L"-");
+    from = TraceSize();
+    PostClick(GetDlgItem(linear, kRun));
+    HWND box = m_program->WaitForDialog(kWait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(MessageBoxText(box).empty());
+    EXPECT_TRUE(CloseDialog(box));
+    ASSERT_GE(m_program->WaitForTraceLine(L"run refused", from, kWait), 0);
+    EXPECT_EQ(CountPrefix(CallsSince(from), L"dispid=38 "), 0);
+    // The focus is back in the refused edit: mend it before leaving it.
+    SetText(GetDlgItem(linear, 1143), L"-400");
+
+    // The circular panel: counter-clockwise, a full circle round (100, 0).
+    Click(TwoAxis(kCircleMode));
+    HWND circle = Panel(true);
+    ASSERT_NE(circle, nullptr);
+    EXPECT_TRUE(IsVisible(circle));
+    EXPECT_FALSE(IsVisible(linear));
+    SetText(GetDlgItem(circle, 1143), L"100");
+    SetText(GetDlgItem(circle, 1144), L"0");
+    SetText(GetDlgItem(circle, 1148), L"0");
+    SetText(GetDlgItem(circle, 1150), L"0");
+    SendMessageW(GetDlgItem(circle, kDirectionCombo), CB_SETCURSEL, 1, 0);
+    from = TraceSize();
+    Click(GetDlgItem(circle, kRun));
+    EXPECT_TRUE(WaitForCall(L"dispid=42 args=(0,1,100,0,0,0,200,1000,0.1,1", from))
+        << Dump(CallsSince(from));
+
+    // An emptied end point is refused: no move.
+    SetText(GetDlgItem(circle, 1148), L"");
+    from = TraceSize();
+    PostClick(GetDlgItem(circle, kRun));
+    box = m_program->WaitForDialog(kWait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(CloseDialog(box));
+    ASSERT_GE(m_program->WaitForTraceLine(L"run refused", from, kWait), 0);
+    EXPECT_EQ(CountPrefix(CallsSince(from), L"dispid=42 "), 0);
+}
+
+TEST_F(MotionTest, KeyboardAxisChangeRetitlesAndMovesTheShownAxis) {
+    Start();
+    Command(kTwoAxis);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴0，轴1\n"; },
+        kWait));
+    // The down-arrow key on the closed list, twice.
+    HWND combo = TwoAxis(kMainCombo);
+    SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ComboSelection(combo) == 2; }, kWait));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴2，轴1\n"; },
+        kWait));
+    const size_t from = TraceSize();
+    Click(GetDlgItem(Panel(false), kRun));
+    EXPECT_TRUE(WaitForCall(L"dispid=38 args=(2,1,100,100,200,1000,0.1", from))
+        << Dump(CallsSince(from));
+    // The page's new axis got its configuration once the card was open.
+    EXPECT_GE(m_program->WaitForTraceLine(L"configuration applied: card=0 axis=2", 0, kWait), 0);
+}
+
+TEST_F(MotionTest, TwoAxisPollFollowsTheMoveAndStopStopsBothAxes) {
+    Start();
+    Command(kTwoAxis);
+    HWND linear = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (linear = Panel(false)) != nullptr; }, kWait));
+    SetText(GetDlgItem(linear, 1060), L"2000");
+    SetText(GetDlgItem(linear, 1143), L"100000");
+    SetText(GetDlgItem(linear, 1144), L"50000");
+    Click(GetDlgItem(linear, kRun));
+    HWND mainPos = TwoAxis(kMainPos);
+    ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(mainPos)) > 500; }, kWait));
+    const size_t from = TraceSize();
+    Click(GetDlgItem(linear, kPanelStop));
+    EXPECT_TRUE(WaitForCall(L"dispid=12 args=(0,1", from));
+    Sleep(200);
+    const std::wstring stopped = PaintedText(mainPos);
+    Sleep(300);
+    EXPECT_EQ(PaintedText(mainPos), stopped);
+    EXPECT_LT(Number(stopped), 100000);
+}
+
+TEST_F(MotionTest, FullCircleIsDrawnClosed) {
+    Start();
+    Command(kTwoAxis);
+    HWND circle = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (circle = Panel(true)) != nullptr; }, kWait));
+    Click(TwoAxis(kCircleMode));
+    // Radius 200 pulses round (200, 0): two divisions at the first zoom.
+    SetText(GetDlgItem(circle, 1060), L"1000");
+    SetText(GetDlgItem(circle, 1143), L"200");
+    SetText(GetDlgItem(circle, 1144), L"0");
+    SetText(GetDlgItem(circle, 1148), L"0");
+    SetText(GetDlgItem(circle, 1150), L"0");
+    Click(GetDlgItem(circle, kRun));
+    HWND mainPos = TwoAxis(kMainPos);
+    ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(mainPos)) > 300; }, kWait));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(mainPos) == L"0\n" && PaintedText(TwoAxis(1139)) == L"0\n"; },
+        kWait));
+    Sleep(300);  // the last poll's picture reaches the screen
+
+    Picture picture;
+    ASSERT_TRUE(ScreenPicture(m_program->Directory(), picture));
+    HWND plot = TwoAxis(1155);
+    const RECT client = ClientRect(plot);
+    POINT origin = {0, 0};
+    ClientToScreen(plot, &origin);
+    const int step = (client.bottom - 40) / 10;
+    const int zeroX = origin.x + 35 + 5 * step;
+    const int zeroY = origin.y + client.bottom - 25 - 5 * step;
+    const int centreX = zeroX + 2 * step;
+    const int radius = 2 * step;
+    // Every red pixel of the plot lies on the ring (or the two marks at its start).
+    int count = 0;
+    int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
+    for (int y = origin.y; y < origin.y + client.bottom; ++y) {
+        for (int x = origin.x; x < origin.x + client.right; ++x) {
+            if (!picture.Red(x, y)) continue;
+            ++count;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    EXPECT_NEAR(left, zeroX - 4, 2);  // the marks at the start reach 4 pixels left
+    EXPECT_NEAR(right, centreX + radius, 3);
+    EXPECT_NEAR(top, zeroY - radius, 3);
+    EXPECT_NEAR(bottom, zeroY + radius, 3);
+    // A ring of about 2 pi r pixels (polygon chords are a little shorter).
+    EXPECT_GT(count, static_cast<int>(2 * 3.14159 * radius * 0.85));
+    EXPECT_LT(count, static_cast<int>(2 * 3.14159 * radius * 1.6) + 60);
+    // Closed: red in each of 24 sectors round the centre, near the radius.
+    for (int sector = 0; sector < 24; ++sector) {
+        const double angle = sector * 2 * 3.14159265 / 24;
+        bool found = false;
+        for (double r = radius - 4; r <= radius + 2 && !found; r += 0.5) {
+            for (double a = angle - 0.1; a <= angle + 0.1 && !found; a += 0.02) {
+                found = picture.Red(centreX + static_cast<int>(std::lround(r * std::cos(a))),
+                                    zeroY - static_cast<int>(std::lround(r * std::sin(a))));
+            }
+        }
+        EXPECT_TRUE(found) << "no ring in sector " << sector;
+    }
+}
+
+}  // namespace
