@@ -4,7 +4,6 @@
 
 #include "NumEdit.h"
 #include "dialog.h"
-#include "page_keys.h"
 #include "panel_calls.h"
 
 class CTwoAxisDialog;
@@ -14,7 +13,6 @@ class CTwoAxisDialog;
 class CInterpolationPanel : public CDialog {
 public:
     explicit CInterpolationPanel(UINT templateId) : CDialog(templateId) {}
-    BOOL PreTranslateMessage(MSG* msg) override { return PageKeysPreTranslate(*this, msg); }
 
 protected:
     // Created hidden or inside a hidden page: the focus must not move into it.

@@ -9,7 +9,6 @@
 #include "NumEdit.h"
 #include "axis_records.h"
 #include "dialog.h"
-#include "page_keys.h"
 #include "vorn_305q_wrapper.h"
 
 class CVorn_305q_showView;
@@ -63,8 +62,6 @@ public:
     int m_nAxis = -1;
     BOOL m_bShown = FALSE;
     BOOL m_bContinuous = TRUE;
-
-    BOOL PreTranslateMessage(MSG* msg) override { return PageKeysPreTranslate(*this, msg); }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

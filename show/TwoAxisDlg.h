@@ -6,7 +6,6 @@
 #include "InterpolationDlg.h"
 #include "MyStatic.h"
 #include "dialog.h"
-#include "page_keys.h"
 #include "vorn_305q_wrapper.h"
 
 class CVorn_305q_showView;
@@ -33,8 +32,6 @@ public:
     BOOL m_bShown = FALSE;
     CLinearDialog m_linearDlg;
     CCircleDialog m_circleDlg;
-
-    BOOL PreTranslateMessage(MSG* msg) override { return PageKeysPreTranslate(*this, msg); }
 
 protected:
     void OnApplyInitData() override;
