@@ -19,6 +19,13 @@ constexpr DWORD kWait = 20000;
 std::wstring g_shots;
 int g_failures = 0;
 
+// A self-painted field's text without the line end it keeps.
+std::wstring Field(HWND field) {
+    std::wstring text = PaintedText(field);
+    while (!text.empty() && text.back() == L'\n') text.pop_back();
+    return text;
+}
+
 void Say(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string bytes(n, '\0');
@@ -133,8 +140,8 @@ int wmain(int argc, wchar_t** argv) {
             Fail(L"the one-axis move did not reach 10000");
         }
         WaitUntil([&] { return PaintedText(GetDlgItem(oneAxis, 1073)) == L"0x000080\n"; }, 3000);
-        Say(L"one-axis page: position " + PaintedText(position) + L"interrupt " +
-            PaintedText(GetDlgItem(oneAxis, 1073)));
+        Say(L"one-axis page: position " + Field(position) + L", interrupt " +
+            Field(GetDlgItem(oneAxis, 1073)));
         Shot(L"06-one-axis-page");
     } else {
         Fail(L"the one-axis page did not appear");
@@ -169,7 +176,7 @@ int wmain(int argc, wchar_t** argv) {
             Fail(L"the circle did not end at its start");
         }
         Sleep(300);
-        Say(L"two-axis page: positions " + PaintedText(mainPos) + PaintedText(slavePos));
+        Say(L"two-axis page: positions " + Field(mainPos) + L", " + Field(slavePos));
         Shot(L"07-two-axis-page");
     } else {
         Fail(L"the two-axis page did not appear");
