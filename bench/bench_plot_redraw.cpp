@@ -5,6 +5,8 @@
 //   bench_plot_redraw.exe [redraws]
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,22 +15,7 @@
 
 #include "DrawStatic.h"
 
-namespace {
-
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int redraws = argc > 1 ? std::max(1, _wtoi(argv[1])) : 30;

@@ -6,6 +6,8 @@
 //   bench_show_startup.exe <Vorn_305q_show.exe> [runs]
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -17,19 +19,6 @@
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 void Report(const char* what, std::vector<double> values) {
     if (values.empty()) {

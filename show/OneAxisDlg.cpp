@@ -13,7 +13,7 @@ constexpr COLORREF kTextColour = RGB(72, 42, 197);
 
 }  // namespace
 
-COneAxisDialog::COneAxisDialog() : CDialog(IDD_ONEAXIS_DIALOG) {}
+COneAxisDialog::COneAxisDialog() : CMotionPage(IDD_ONEAXIS_DIALOG) {}
 
 COneAxisDialog::~COneAxisDialog() = default;
 
@@ -68,10 +68,6 @@ BOOL COneAxisDialog::OnInitDialog() {
     CWndHandle(GetSafeHwnd()).StartTimer(IDT_POLL, 50);
     // Created hidden: the focus must not move into it.
     return FALSE;
-}
-
-CVorn_305q_showView* COneAxisDialog::View() const {
-    return dynamic_cast<CVorn_305q_showView*>(CWnd::FromHandle(GetParent(GetSafeHwnd())));
 }
 
 MotionParams* COneAxisDialog::CurrentRecord() const {
@@ -355,20 +351,4 @@ bool COneAxisDialog::OnCommand(UINT id, UINT code, HWND control) {
         }
     }
     return CDialog::OnCommand(id, code, control);
-}
-
-LRESULT COneAxisDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_TIMER:
-            if (!m_bShown) return 0;
-            OnTimer(wParam);
-            return CDialog::WindowProc(msg, wParam, lParam);
-        case WM_SHOWWINDOW: {
-            const LRESULT result = CDialog::WindowProc(msg, wParam, lParam);
-            m_bShown = wParam != 0 ? TRUE : FALSE;
-            return result;
-        }
-        default:
-            return CDialog::WindowProc(msg, wParam, lParam);
-    }
 }

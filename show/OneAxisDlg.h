@@ -8,12 +8,13 @@
 #include "MyStatic.h"
 #include "NumEdit.h"
 #include "axis_records.h"
+#include "MotionPage.h"
 #include "dialog.h"
 #include "vorn_305q_wrapper.h"
 
 class CVorn_305q_showView;
 
-class COneAxisDialog : public CDialog {
+class COneAxisDialog : public CMotionPage {
 public:
     COneAxisDialog();
     ~COneAxisDialog() override;
@@ -60,19 +61,14 @@ public:
     CVorn_305q* m_pControl = nullptr;
     int m_nCard = -1;
     int m_nAxis = -1;
-    BOOL m_bShown = FALSE;
     BOOL m_bContinuous = TRUE;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void OnOK() override {}
-    void OnCancel() override {}
     bool OnCommand(UINT id, UINT code, HWND control) override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    CVorn_305q_showView* View() const;
     MotionParams* CurrentRecord() const;
     // The motion type's row of enabled controls and its continuous flag.
     void ApplyMotionTypeRow(int motionType);
@@ -82,7 +78,7 @@ private:
     void OnEditKillFocus(int id);
     void OnStart();
     void OnStop();
-    void OnTimer(UINT_PTR id);
+    void OnTimer(UINT_PTR id) override;
     void ShowInputs(int32_t inputs);
     void SetField(int id, const std::wstring& text) const;
 

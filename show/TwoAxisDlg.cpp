@@ -12,7 +12,7 @@ constexpr COLORREF kTextColour = RGB(72, 42, 197);
 
 }  // namespace
 
-CTwoAxisDialog::CTwoAxisDialog() : CDialog(IDD_TWOAXIS_DIALOG) {}
+CTwoAxisDialog::CTwoAxisDialog() : CMotionPage(IDD_TWOAXIS_DIALOG) {}
 
 CTwoAxisDialog::~CTwoAxisDialog() = default;
 
@@ -64,10 +64,6 @@ BOOL CTwoAxisDialog::OnInitDialog() {
     page.StartTimer(IDT_POLL, 50);
     // Created hidden: the focus must not move into it.
     return FALSE;
-}
-
-CVorn_305q_showView* CTwoAxisDialog::View() const {
-    return dynamic_cast<CVorn_305q_showView*>(CWnd::FromHandle(GetParent(GetSafeHwnd())));
 }
 
 void CTwoAxisDialog::ShowTitle() {
@@ -172,21 +168,5 @@ bool CTwoAxisDialog::OnCommand(UINT id, UINT code, HWND control) {
             return true;
         default:
             return CDialog::OnCommand(id, code, control);
-    }
-}
-
-LRESULT CTwoAxisDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_TIMER:
-            if (!m_bShown) return 0;
-            OnTimer(wParam);
-            return CDialog::WindowProc(msg, wParam, lParam);
-        case WM_SHOWWINDOW: {
-            const LRESULT result = CDialog::WindowProc(msg, wParam, lParam);
-            m_bShown = wParam != 0 ? TRUE : FALSE;
-            return result;
-        }
-        default:
-            return CDialog::WindowProc(msg, wParam, lParam);
     }
 }

@@ -5,12 +5,13 @@
 #include "DrawStatic.h"
 #include "InterpolationDlg.h"
 #include "MyStatic.h"
+#include "MotionPage.h"
 #include "dialog.h"
 #include "vorn_305q_wrapper.h"
 
 class CVorn_305q_showView;
 
-class CTwoAxisDialog : public CDialog {
+class CTwoAxisDialog : public CMotionPage {
 public:
     CTwoAxisDialog();
     ~CTwoAxisDialog() override;
@@ -29,7 +30,6 @@ public:
     CVorn_305q* m_pControl = nullptr;
     int m_nCard = -1;
     int m_nAxis = -1;
-    BOOL m_bShown = FALSE;
     CLinearDialog m_linearDlg;
     CCircleDialog m_circleDlg;
 
@@ -37,13 +37,9 @@ protected:
     void OnApplyInitData() override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void OnOK() override {}
-    void OnCancel() override {}
     bool OnCommand(UINT id, UINT code, HWND control) override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    CVorn_305q_showView* View() const;
     void ShowTitle();
     // The stored configurations of the page's two axes reach the card once per pair.
     void ApplyAxisPair() const;
@@ -51,5 +47,5 @@ private:
     void OnSelectMode();
     void OnClearPosition();
     void ShowRatio();
-    void OnTimer(UINT_PTR id);
+    void OnTimer(UINT_PTR id) override;
 };

@@ -86,28 +86,6 @@ std::string Bytes(const std::vector<Record>& records) {
     return bytes;
 }
 
-std::string Dump(const std::vector<std::wstring>& lines) {
-    std::wstring all;
-    for (const std::wstring& line : lines) all += line + L"\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, &bytes[0], n, nullptr, nullptr);
-    bytes.pop_back();
-    return bytes;
-}
-
-// The control calls of the program's trace from line from on, as "dispid=N args=(...)".
-std::vector<std::wstring> Calls(const std::vector<std::wstring>& trace, size_t from = 0) {
-    std::vector<std::wstring> calls;
-    for (size_t i = from; i < trace.size(); ++i) {
-        const size_t at = trace[i].find(L"invoke dispid=");
-        if (at == std::wstring::npos) continue;
-        const size_t end = trace[i].find(L')', at);
-        calls.push_back(trace[i].substr(at + 7, end - at - 6));
-    }
-    return calls;
-}
-
 // The calls that send one pair's configuration, in the order they must go.
 std::vector<std::wstring> ConfigCalls(int axis, int pulseOut, int pulseIn, int alarm, int limit,
                                       int org, int edge, int interrupt) {
@@ -197,9 +175,9 @@ protected:
         if (withFile && !settings.empty()) options.files.push_back({kSettings, settings});
         if (!withFile) options.directories.push_back(kSettings);
         m_program = std::make_unique<CGuiProcess>(options);
-        EXPECT_TRUE(m_program->Started()) << Dump({m_program->StartError()});
+        EXPECT_TRUE(m_program->Started()) << DumpLines({m_program->StartError()});
         m_frame = m_program->WaitForTopLevel(kTitle, kWait);
-        EXPECT_NE(m_frame, nullptr) << Dump(m_program->TraceLines());
+        EXPECT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
         if (!m_frame) return nullptr;
         HWND toolBar = FindChild(m_frame, kToolBar);
         EXPECT_TRUE(WaitUntil(
@@ -251,13 +229,13 @@ TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
 
     Command(kConfig);
     std::vector<std::wstring> trace = m_program->TraceLines();
-    std::vector<std::wstring> calls = Calls(trace);
+    std::vector<std::wstring> calls = ControlCalls(trace);
     // CloseCard, then InitCard(0), then X's record: ALM off with level 1 and INP on give 9;
     // limit 1*2+1; ORG level 1 gives 2; checks COMP+ at least and drive end give 0x90.
     std::vector<std::wstring> expected = {L"dispid=2 args=()", L"dispid=1 args=(0)"};
     const std::vector<std::wstring> xCalls = ConfigCalls(0, 2, 3, 9, 3, 2, 1, 0x90);
     expected.insert(expected.end(), xCalls.begin(), xCalls.end());
-    EXPECT_TRUE(Contains(calls, expected)) << Dump(trace);
+    EXPECT_TRUE(Contains(calls, expected)) << DumpLines(trace);
     EXPECT_EQ(Count(trace, L"invoke dispid=1 args=(0) result=0"), 1);
 
     // On the chip: WR2 = 0x0218 with pulse-out 2 (0x140), input 3 (0x200), ALM/INP 9 in
@@ -285,26 +263,26 @@ TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
                             L"有效电平模式下降沿有效\n下列条件下产生中断：\n 1 ",
                             0),
               0u)
-        << Dump({summary});
+        << DumpLines({summary});
     EXPECT_TRUE(IsEnabled(FindChild(m_frame, kAxisSelector)));
 
     // Another axis: its own record, once; returning sends nothing.
     size_t before = m_program->TraceLines().size();
     ChooseAxis(1);
     EXPECT_EQ(Heading(), L"对(卡:0 轴:1)进行信息配置\n");
-    calls = Calls(m_program->TraceLines(), before);
-    EXPECT_EQ(calls, ConfigCalls(1, 1, 0, 10, 0, 0, 0, 0)) << Dump(calls);
+    calls = ControlCalls(m_program->TraceLines(), before);
+    EXPECT_EQ(calls, ConfigCalls(1, 1, 0, 10, 0, 0, 0, 0)) << DumpLines(calls);
     before = m_program->TraceLines().size();
     ChooseAxis(0);
     ChooseAxis(1);
     ChooseAxis(0);
-    EXPECT_TRUE(Calls(m_program->TraceLines(), before).empty());
+    EXPECT_TRUE(ControlCalls(m_program->TraceLines(), before).empty());
     EXPECT_TRUE(Checked(Page(), 1006));  // X's record again
     // A pair without a record gets the defaults.
     ChooseAxis(3);
-    calls = Calls(m_program->TraceLines(), before);
-    EXPECT_EQ(calls, ConfigCalls(3, 0, 0, 10, 0, 1, 0, 0)) << Dump(calls);
-    EXPECT_TRUE(m_program->MessageLogLines().empty()) << Dump(m_program->MessageLogLines());
+    calls = ControlCalls(m_program->TraceLines(), before);
+    EXPECT_EQ(calls, ConfigCalls(3, 0, 0, 10, 0, 1, 0, 0)) << DumpLines(calls);
+    EXPECT_TRUE(m_program->MessageLogLines().empty()) << DumpLines(m_program->MessageLogLines());
     Close();
 }
 
@@ -316,7 +294,7 @@ TEST_F(ConfigTest, EveryClickReachesTheChipAndSaveWritesTheRecords) {
     // Checks 1027 and 1031: the enables are cleared before each setting.
     Click(Item(1027));
     Click(Item(1031));
-    EXPECT_EQ(Calls(m_program->TraceLines(), before),
+    EXPECT_EQ(ControlCalls(m_program->TraceLines(), before),
               (std::vector<std::wstring>{L"dispid=4 args=(0)", L"dispid=3 args=(0,8)",
                                          L"dispid=4 args=(0)", L"dispid=3 args=(0,136)"}));
     EXPECT_EQ(LastWrites(m_program->ChipTraceLines(), chipBefore).wr1[0], 0x880C);
@@ -334,7 +312,7 @@ TEST_F(ConfigTest, EveryClickReachesTheChipAndSaveWritesTheRecords) {
     Click(Item(1035));  // ORG high
     Click(Item(1019));  // ORG off
     Click(Item(1041));  // falling edge
-    EXPECT_EQ(Calls(m_program->TraceLines(), before),
+    EXPECT_EQ(ControlCalls(m_program->TraceLines(), before),
               (std::vector<std::wstring>{
                   L"dispid=17 args=(0,1)", L"dispid=18 args=(0,2)", L"dispid=19 args=(0,8)",
                   L"dispid=19 args=(0,12)", L"dispid=22 args=(0,2)", L"dispid=22 args=(0,3)",
@@ -364,7 +342,7 @@ TEST_F(ConfigTest, EveryClickReachesTheChipAndSaveWritesTheRecords) {
     bool tempLeft = true;
     ReadFileBytes(SettingsPath() + L".tmp", &tempLeft);
     EXPECT_FALSE(tempLeft);
-    EXPECT_TRUE(m_program->MessageLogLines().empty()) << Dump(m_program->MessageLogLines());
+    EXPECT_TRUE(m_program->MessageLogLines().empty()) << DumpLines(m_program->MessageLogLines());
     Close();
 }
 
@@ -376,14 +354,15 @@ TEST_F(ConfigTest, LoadDefaultsBeforeAndAfterTheCardIsOpen) {
     ASSERT_NE(Start(Bytes({x})), nullptr);
     // Before the card is open: the record is reset, nothing is sent.
     Command(kLoadDefaults);
-    EXPECT_EQ(Calls(m_program->TraceLines()),
+    EXPECT_EQ(ControlCalls(m_program->TraceLines()),
               std::vector<std::wstring>{L"dispid=5 args=()"});  // the start's GetCardCount
     EXPECT_TRUE(m_program->ChipTraceLines().empty());
     Command(kSave);
     EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0)}));
     // The first page sends the defaults.
     Command(kConfig);
-    EXPECT_TRUE(Contains(Calls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
+    EXPECT_TRUE(
+        Contains(ControlCalls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
     EXPECT_TRUE(Checked(Page(), 1004));
 
     // After: the page's changes are undone on the card and on the page.
@@ -393,7 +372,7 @@ TEST_F(ConfigTest, LoadDefaultsBeforeAndAfterTheCardIsOpen) {
     EXPECT_EQ(LastWrites(m_program->ChipTraceLines()).wr1[0], 0x8008);
     const size_t before = m_program->TraceLines().size();
     Command(kLoadDefaults);
-    EXPECT_EQ(Calls(m_program->TraceLines(), before), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0));
+    EXPECT_EQ(ControlCalls(m_program->TraceLines(), before), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0));
     const Registers regs = LastWrites(m_program->ChipTraceLines());
     EXPECT_EQ(regs.wr1[0], 0x000C);
     EXPECT_EQ(regs.wr2[0], 0xA818);  // input mode 0 is 100
@@ -437,10 +416,10 @@ TEST_F(ConfigTest, ACardHeldElsewhereLeavesThePageUnfilledUntilAnotherPairOpensI
     ASSERT_NE(Start(file), nullptr);
     Command(kConfig);
     std::vector<std::wstring> trace = m_program->TraceLines();
-    EXPECT_EQ(Count(trace, L"invoke dispid=1 args=(0) result=-1"), 1) << Dump(trace);
+    EXPECT_EQ(Count(trace, L"invoke dispid=1 args=(0) result=-1"), 1) << DumpLines(trace);
     EXPECT_EQ(Count(trace, L"invoke dispid=17"), 0);
     EXPECT_EQ(Count(m_program->MessageLogLines(), L"该控制卡可能正在被其他程序使用!"), 1)
-        << Dump(m_program->MessageLogLines());
+        << DumpLines(m_program->MessageLogLines());
     EXPECT_TRUE(IsVisible(Page()));
     EXPECT_EQ(Heading(), L"对(卡:0 轴:0)进行信息配置\n");
     EXPECT_EQ(Summary(), L"");
@@ -460,17 +439,17 @@ TEST_F(ConfigTest, ACardHeldElsewhereLeavesThePageUnfilledUntilAnotherPairOpensI
     host.DestroyWindow();
     size_t before = m_program->TraceLines().size();
     ChooseAxis(1);
-    std::vector<std::wstring> calls = Calls(m_program->TraceLines(), before);
+    std::vector<std::wstring> calls = ControlCalls(m_program->TraceLines(), before);
     std::vector<std::wstring> expected = {L"dispid=2 args=()", L"dispid=1 args=(0)"};
     const std::vector<std::wstring> yCalls = ConfigCalls(1, 0, 2, 10, 0, 1, 0, 0);
     expected.insert(expected.end(), yCalls.begin(), yCalls.end());
-    EXPECT_EQ(calls, expected) << Dump(m_program->TraceLines());
+    EXPECT_EQ(calls, expected) << DumpLines(m_program->TraceLines());
     EXPECT_EQ(Heading(), L"对(卡:0 轴:1)进行信息配置\n");
     EXPECT_TRUE(Checked(Page(), 1009));
     // Back to X: its file record went unharmed by the click made while unbound.
     before = m_program->TraceLines().size();
     ChooseAxis(0);
-    EXPECT_EQ(Calls(m_program->TraceLines(), before), ConfigCalls(0, 0, 1, 10, 0, 1, 0, 0));
+    EXPECT_EQ(ControlCalls(m_program->TraceLines(), before), ConfigCalls(0, 0, 1, 10, 0, 1, 0, 0));
     EXPECT_TRUE(Checked(Page(), 1008));
     EXPECT_FALSE(Checked(Page(), 1031));
     Command(kSave);
@@ -519,7 +498,8 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
         }
         ASSERT_NE(Start(garbage), nullptr);
         Command(kConfig);
-        EXPECT_TRUE(Contains(Calls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
+        EXPECT_TRUE(
+            Contains(ControlCalls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
         Command(kSave);
         EXPECT_EQ(ReadFileBytes(SettingsPath()), garbage + Bytes({Defaults(0, 0)}));
         Close();

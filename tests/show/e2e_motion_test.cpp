@@ -48,27 +48,6 @@ constexpr int kDirectionCombo = 1095;
 
 std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
 
-std::string Dump(const std::vector<std::wstring>& lines) {
-    std::string bytes;
-    for (const std::wstring& line : lines) {
-        for (const wchar_t c : line) bytes += c < 0x80 ? static_cast<char>(c) : '?';
-        bytes += '\n';
-    }
-    return bytes;
-}
-
-// The control calls of the trace from line from on, as "dispid=N args=(...)".
-std::vector<std::wstring> Calls(const std::vector<std::wstring>& trace, size_t from = 0) {
-    std::vector<std::wstring> calls;
-    for (size_t i = from; i < trace.size(); ++i) {
-        const size_t at = trace[i].find(L"invoke dispid=");
-        if (at == std::wstring::npos) continue;
-        const size_t end = trace[i].find(L')', at);
-        calls.push_back(trace[i].substr(at + 7, end - at - 6));
-    }
-    return calls;
-}
-
 int CountPrefix(const std::vector<std::wstring>& calls, const std::wstring& prefix) {
     return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::wstring& c) {
         return c.compare(0, prefix.size(), prefix) == 0;
@@ -174,16 +153,17 @@ protected:
         options.simulatedCards = 1;
         if (!settings.empty()) options.files.push_back({L"vorn305q.vo", settings});
         m_program = std::make_unique<CGuiProcess>(options);
-        ASSERT_TRUE(m_program->Started()) << Dump({m_program->StartError()});
+        ASSERT_TRUE(m_program->Started()) << DumpLines({m_program->StartError()});
         m_frame = m_program->WaitForTopLevel(kTitle, kWait);
-        ASSERT_NE(m_frame, nullptr) << Dump(m_program->TraceLines());
+        ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
         HWND toolBar = FindChild(m_frame, kToolBar);
         ASSERT_TRUE(WaitUntil(
             [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
     }
     void TearDown() override {
         if (!m_program) return;
-        EXPECT_TRUE(m_program->MessageLogLines().empty()) << Dump(m_program->MessageLogLines());
+        EXPECT_TRUE(m_program->MessageLogLines().empty())
+            << DumpLines(m_program->MessageLogLines());
         m_program->Close(m_frame);
         DWORD code = ~0u;
         EXPECT_TRUE(m_program->WaitForExit(kWait, &code));
@@ -211,7 +191,7 @@ protected:
     }
     size_t TraceSize() const { return m_program->TraceLines().size(); }
     std::vector<std::wstring> CallsSince(size_t from) const {
-        return Calls(m_program->TraceLines(), from);
+        return ControlCalls(m_program->TraceLines(), from);
     }
     // Waits for a call line and gives true when it came.
     bool WaitForCall(const std::wstring& call, size_t from) const {
@@ -279,13 +259,13 @@ TEST_F(MotionTest, EveryMotionTypeInBothDirectionsIssuesItsCall) {
             const size_t chipFrom = m_program->ChipTraceLines().size();
             Click(OneAxis(kStart));
             const std::wstring call = Fill(e.call, dir == 0 ? 3000 : -3000, dir);
-            EXPECT_TRUE(WaitForCall(call, from)) << Dump(CallsSince(from));
+            EXPECT_TRUE(WaitForCall(call, from)) << DumpLines(CallsSince(from));
             // Exactly one motion call per start.
             const std::vector<std::wstring> calls = CallsSince(from);
             int motions = 0;
             for (const int id : {24, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 49})
                 motions += CountPrefix(calls, L"dispid=" + std::to_wstring(id) + L" ");
-            EXPECT_EQ(motions, 1) << Dump(calls);
+            EXPECT_EQ(motions, 1) << DumpLines(calls);
             // The drive reached the chip on axis Y.
             const std::vector<unsigned> commands = Commands(m_program->ChipTraceLines(), chipFrom);
             if (e.type == 0 || e.type == 5) {
@@ -319,9 +299,9 @@ TEST_F(MotionTest, PollShowsTheMovingPositionOnlyWhileShownAndStopStopsIt) {
     const size_t hidden = TraceSize();
     Sleep(500);
     const std::vector<std::wstring> calls = CallsSince(hidden);
-    EXPECT_EQ(CountPrefix(calls, L"dispid=6 "), 0) << Dump(calls);
-    EXPECT_EQ(CountPrefix(calls, L"dispid=7 "), 0) << Dump(calls);
-    EXPECT_EQ(CountPrefix(calls, L"dispid=20 "), 0) << Dump(calls);
+    EXPECT_EQ(CountPrefix(calls, L"dispid=6 "), 0) << DumpLines(calls);
+    EXPECT_EQ(CountPrefix(calls, L"dispid=7 "), 0) << DumpLines(calls);
+    EXPECT_EQ(CountPrefix(calls, L"dispid=20 "), 0) << DumpLines(calls);
 
     Command(kOneAxis);
     ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(position)) > seen; }, kWait));
@@ -343,7 +323,7 @@ TEST_F(MotionTest, DriveEndInterruptIsShownAndStartResetsIt) {
     Click(OneAxis(1044));  // the exchange takes the new speed
     Click(OneAxis(kStart));
     ASSERT_TRUE(WaitUntil([&] { return PaintedText(field) == L"0x000080\n"; }, kWait))
-        << Dump(m_program->TraceLines());
+        << DumpLines(m_program->TraceLines());
     EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"10000\n"; }, kWait));
     Click(OneAxis(kStart));
     EXPECT_EQ(PaintedText(field), L"0x000000\n");
@@ -366,7 +346,7 @@ TEST_F(MotionTest, PanelsSendTheirValuesAndRefusedReadingsMoveNothing) {
     size_t from = TraceSize();
     Click(GetDlgItem(linear, kRun));
     EXPECT_TRUE(WaitForCall(L"dispid=38 args=(0,1,-400,250,300,1500,0.25", from))
-        << Dump(CallsSince(from));
+        << DumpLines(CallsSince(from));
 
     // A lone minus sign is refused with one box, and nothing moves.
     SetText(GetDlgItem(linear, 1143), L"-");
@@ -395,7 +375,7 @@ TEST_F(MotionTest, PanelsSendTheirValuesAndRefusedReadingsMoveNothing) {
     from = TraceSize();
     Click(GetDlgItem(circle, kRun));
     EXPECT_TRUE(WaitForCall(L"dispid=42 args=(0,1,100,0,0,0,200,1000,0.1,1", from))
-        << Dump(CallsSince(from));
+        << DumpLines(CallsSince(from));
 
     // An emptied end point is refused: no move.
     SetText(GetDlgItem(circle, 1148), L"");
@@ -425,7 +405,7 @@ TEST_F(MotionTest, KeyboardAxisChangeRetitlesAndMovesTheShownAxis) {
     const size_t from = TraceSize();
     Click(GetDlgItem(Panel(false), kRun));
     EXPECT_TRUE(WaitForCall(L"dispid=38 args=(2,1,100,100,200,1000,0.1", from))
-        << Dump(CallsSince(from));
+        << DumpLines(CallsSince(from));
     // The page's new axis got its configuration once the card was open.
     EXPECT_GE(m_program->WaitForTraceLine(L"configuration applied: card=0 axis=2", 0, kWait), 0);
 }

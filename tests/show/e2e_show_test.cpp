@@ -54,16 +54,6 @@ int FirstLine(const std::vector<std::wstring>& lines, const std::wstring& text) 
     return -1;
 }
 
-std::string Dump(const std::vector<std::wstring>& lines) {
-    std::wstring all;
-    for (const std::wstring& line : lines) all += line + L"\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, &bytes[0], n, nullptr, nullptr);
-    bytes.pop_back();
-    return bytes;
-}
-
 // Runs a Windows program of the prefix (regsvr32, say) to its end.
 DWORD RunAndWait(std::wstring commandLine) {
     STARTUPINFOW startup = {};
@@ -141,7 +131,7 @@ protected:
         m_program = std::make_unique<CGuiProcess>(options);
         EXPECT_TRUE(m_program->Started());
         HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
-        EXPECT_NE(frame, nullptr) << "trace:\n" << Dump(m_program->TraceLines());
+        EXPECT_NE(frame, nullptr) << "trace:\n" << DumpLines(m_program->TraceLines());
         if (!frame) return nullptr;
         HWND card = FindChild(frame, kCardSelector);
         EXPECT_TRUE(WaitUntil(
@@ -233,7 +223,7 @@ TEST_F(ShowTest, SelectorsAndCommandsFollowTheCardCount) {
             int last = -1;
             for (const std::wstring& line : trace)
                 if (line.rfind(prefix, 0) == 0) last = _wtoi(line.c_str() + prefix.size());
-            EXPECT_EQ(last, cards > 0 ? 1 : 0) << command << "\n" << Dump(trace);
+            EXPECT_EQ(last, cards > 0 ? 1 : 0) << command << "\n" << DumpLines(trace);
         }
 
         HWND view = FindView(frame);
@@ -257,9 +247,9 @@ TEST_F(ShowTest, SelectorChoicesReachTheViewOnlyWhileCardsAreListed) {
     ChooseComboEntry(axis, 3);  // the same entry again changes nothing in the view
     ChooseComboEntry(card, 0);
     std::vector<std::wstring> trace = m_program->TraceLines();
-    EXPECT_EQ(CountLines(trace, L"card chosen: 2"), 1) << Dump(trace);
-    EXPECT_EQ(CountLines(trace, L"axis chosen: 3"), 1) << Dump(trace);
-    EXPECT_EQ(CountLines(trace, L"card chosen: 0"), 1) << Dump(trace);
+    EXPECT_EQ(CountLines(trace, L"card chosen: 2"), 1) << DumpLines(trace);
+    EXPECT_EQ(CountLines(trace, L"axis chosen: 3"), 1) << DumpLines(trace);
+    EXPECT_EQ(CountLines(trace, L"card chosen: 0"), 1) << DumpLines(trace);
     EXPECT_LT(FirstLine(trace, L"card chosen: 2"), FirstLine(trace, L"axis chosen: 3"));
     // Choosing is not opening: no page was asked for, so the card stays untouched.
     EXPECT_TRUE(m_program->ChipTraceLines().empty());
@@ -269,7 +259,7 @@ TEST_F(ShowTest, SelectorChoicesReachTheViewOnlyWhileCardsAreListed) {
     ASSERT_NE(frame, nullptr);
     ChooseComboEntry(FindChild(frame, kAxisSelector), 2);
     trace = m_program->TraceLines();
-    EXPECT_EQ(CountLines(trace, L"axis chosen:"), 0) << Dump(trace);
+    EXPECT_EQ(CountLines(trace, L"axis chosen:"), 0) << DumpLines(trace);
     CloseProgram(frame);
 }
 
@@ -318,10 +308,10 @@ TEST_F(ShowTest, ClosingClosesTheCardOnceBeforeTheControlGoes) {
     ASSERT_NE(frame, nullptr);
     CloseProgram(frame);
     const std::vector<std::wstring> trace = m_program->TraceLines();
-    EXPECT_EQ(CountLines(trace, kTraceCloseCard), 1) << Dump(trace);
+    EXPECT_EQ(CountLines(trace, kTraceCloseCard), 1) << DumpLines(trace);
     const int closed = FirstLine(trace, kTraceCloseCard);
     const int released = FirstLine(trace, kTraceControlReleased);
-    EXPECT_GE(released, 0) << Dump(trace);
+    EXPECT_GE(released, 0) << DumpLines(trace);
     EXPECT_LT(closed, released);
 
     // Nothing of the run holds the card: this process can open it.
@@ -371,7 +361,7 @@ TEST_F(ShowTest, NewDocumentLeavesOneSetOfEverything) {
     // after Ctrl+N, has been traced, the new document is in place.
     ASSERT_TRUE(PressKeys(frame, {VK_MENU, 'C'}));
     ASSERT_GE(m_program->WaitForTraceLine(kTracePageCommand, before, kWait), 0)
-        << Dump(m_program->TraceLines());
+        << DumpLines(m_program->TraceLines());
 
     EXPECT_GE(m_program->WaitForTraceLine(L"document new", before, 0), 0);
     EXPECT_EQ(ComboEntries(FindChild(frame, kCardSelector)).size(), 3u);
@@ -380,7 +370,7 @@ TEST_F(ShowTest, NewDocumentLeavesOneSetOfEverything) {
     EXPECT_EQ(CountDescendants(frame, kControl), 1);
     EXPECT_EQ(Children(view).size(), viewChildren);
     const std::vector<std::wstring> trace = m_program->TraceLines();
-    EXPECT_EQ(CountLines(trace, kTraceCardCount), 1) << Dump(trace);
+    EXPECT_EQ(CountLines(trace, kTraceCardCount), 1) << DumpLines(trace);
     CloseProgram(frame);
 }
 

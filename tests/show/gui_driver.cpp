@@ -195,6 +195,27 @@ std::wstring Utf8ToWide(const std::string& text) {
     return result;
 }
 
+std::string DumpLines(const std::vector<std::wstring>& lines) {
+    std::wstring all;
+    for (const std::wstring& line : lines) all += line + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, &bytes[0], n, nullptr, nullptr);
+    bytes.pop_back();
+    return bytes;
+}
+
+std::vector<std::wstring> ControlCalls(const std::vector<std::wstring>& trace, size_t from) {
+    std::vector<std::wstring> calls;
+    for (size_t i = from; i < trace.size(); ++i) {
+        const size_t at = trace[i].find(L"invoke dispid=");
+        if (at == std::wstring::npos) continue;
+        const size_t end = trace[i].find(L')', at);
+        calls.push_back(trace[i].substr(at + 7, end - at - 6));
+    }
+    return calls;
+}
+
 std::wstring ToWindowsPath(const std::wstring& path) {
     if (path.empty() || path[0] != L'/') return path;
     std::wstring result = L"Z:" + path;

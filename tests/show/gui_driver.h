@@ -106,6 +106,10 @@ bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs 
 std::wstring ToWindowsPath(const std::wstring& path);  // "/a/b" -> "Z:\a\b"
 std::wstring ToUnixPath(const std::wstring& path);     // through Wine; empty on failure
 std::wstring Utf8ToWide(const std::string& text);
+// Trace lines as one UTF-8 text, a line each, for a failure message.
+std::string DumpLines(const std::vector<std::wstring>& lines);
+// The control calls of a program trace from line from on, as "dispid=N args=(...)".
+std::vector<std::wstring> ControlCalls(const std::vector<std::wstring>& trace, size_t from = 0);
 
 // A child with this control id: a direct child first, else any descendant (the tool bar's
 // combo boxes, a page's controls).
