@@ -1,22 +1,40 @@
-// What the two motion pages share: a page of the view that polls the card on a timer only
-// while it is shown, and reaches the view as its parent.
+// What the two motion pages share: a page of the view, bound to the view's control once the
+// card is open, that polls the card on a timer which runs only while the page is shown and
+// bound, and reaches the view as its parent.
 #pragma once
 
 #include "dialog.h"
 
+class CVorn_305q;
 class CVorn_305q_showView;
 
 class CMotionPage : public CDialog {
 public:
     explicit CMotionPage(UINT templateId) : CDialog(templateId) {}
 
-    BOOL m_bShown = FALSE;  // from WM_SHOWWINDOW: the timer keeps firing while hidden
+    BOOL m_bShown = FALSE;  // from WM_SHOWWINDOW
+    // The view's wrapper once a card opening succeeded for the page; never unbound.
+    CVorn_305q* m_pControl = nullptr;
+    int m_nCard = -1;
+    int m_nAxis = -1;
 
 protected:
     CVorn_305q_showView* View() const;
-    // A timer tick while the page is shown.
+    // Stores the pair and re-titles for a new one, then binds when the card opens (or is
+    // open already: a page whose own opening was refused binds once another page opened
+    // it), and polls while shown. False when the page stays as it was.
+    bool ChangeCardAxis(int card, int axis);
+    virtual void ShowTitle() = 0;
+    // A timer tick while the page can poll.
     virtual void OnTimer(UINT_PTR id) = 0;
     void OnOK() override {}
     void OnCancel() override {}
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool CanPoll() const;
+    // Starts or stops the poll as the page can poll now: shown, bound and the card open.
+    void UpdatePollTimer();
+
+    bool m_bPolling = false;
 };

@@ -65,7 +65,6 @@ BOOL COneAxisDialog::OnInitDialog() {
     }
     // The checked type's row is in force from the first display on.
     ApplyMotionTypeRow(m_nMotionType);
-    CWndHandle(GetSafeHwnd()).StartTimer(IDT_POLL, 50);
     // Created hidden: the focus must not move into it.
     return FALSE;
 }
@@ -79,16 +78,20 @@ void COneAxisDialog::SetField(int id, const std::wstring& text) const {
     SetDlgItemTextW(GetSafeHwnd(), id, text.c_str());
 }
 
+void COneAxisDialog::ShowTitle() {
+    ::SetWindowTextW(m_staticTitle.GetSafeHwnd(), OneAxisPageTitle(m_nCard, m_nAxis).c_str());
+}
+
 void COneAxisDialog::SetCardAxis(int card, int axis) {
-    if (card == m_nCard && axis == m_nAxis) return;
-    m_nCard = card;
-    m_nAxis = axis;
-    ::SetWindowTextW(m_staticTitle.GetSafeHwnd(), OneAxisPageTitle(card, axis).c_str());
-    CVorn_305q_showView* const view = View();
-    if (view == nullptr || !view->OnSelectCard(card)) return;
-    m_pControl = &view->m_control;
-    view->SelectAxis();
-    RefreshParams();
+    const bool lateBinding = m_pControl == nullptr && card == m_nCard && axis == m_nAxis;
+    if (!ChangeCardAxis(card, axis)) return;
+    // Only a bound page writes motion records, so the pair's holds defaults: what the
+    // operator entered on the unbound page goes into it instead of being replaced.
+    if (lateBinding) {
+        StoreParams();
+    } else {
+        RefreshParams();
+    }
 }
 
 void COneAxisDialog::RefreshParams() {
@@ -108,6 +111,22 @@ void COneAxisDialog::RefreshParams() {
     UpdateData(false);
     // The checked type must be the one whose edits and poll are in force.
     ApplyMotionTypeRow(m_nMotionType);
+}
+
+void COneAxisDialog::StoreParams() const {
+    MotionParams* const record = CurrentRecord();
+    if (record == nullptr) return;
+    record->nMotionType = m_nMotionType;
+    record->nPosition = m_nPosition;
+    record->nTolerance = m_nTolerance;
+    record->nRunSpeed = m_nRunSpeed;
+    record->nStartSpeed = m_nStartSpeed;
+    record->nDistance = m_nDistance;
+    record->fSAccTime = m_fSAccTime;
+    record->fSDecTime = m_fSDecTime;
+    record->fTAccTime = m_fTAccTime;
+    record->fTDecTime = m_fTDecTime;
+    record->nDirection = m_nDirection;
 }
 
 void COneAxisDialog::ApplyMotionTypeRow(int motionType) {

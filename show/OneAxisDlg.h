@@ -1,6 +1,6 @@
 // The one-axis page: twelve motion types of one axis, start and stop, and a 50 ms poll of
 // run state, positions, deviation, in-position state and the axis's input bits while the
-// page is shown; and the last interrupt status the control reported.
+// page is shown and bound; and the last interrupt status the control reported.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,8 @@ public:
     COneAxisDialog();
     ~COneAxisDialog() override;
 
-    // Re-titles for a new pair and, when the card opens, binds and refills the page.
+    // Re-titles for a new pair and, when the card opens, binds and refills the page. The
+    // same pair binds once the card is open, keeping what was entered meanwhile.
     void SetCardAxis(int card, int axis);
     // Refills from the view's current motion record, its motion type's row included.
     void RefreshParams();
@@ -58,9 +59,6 @@ public:
     int32_t m_nRunSpeed = 4000;
     int m_nDirection = 0;
 
-    CVorn_305q* m_pControl = nullptr;
-    int m_nCard = -1;
-    int m_nAxis = -1;
     BOOL m_bContinuous = TRUE;
 
 protected:
@@ -70,6 +68,9 @@ protected:
 
 private:
     MotionParams* CurrentRecord() const;
+    void ShowTitle() override;
+    // The page's values into the view's current motion record.
+    void StoreParams() const;
     // The motion type's row of enabled controls and its continuous flag.
     void ApplyMotionTypeRow(int motionType);
     bool Exchange();

@@ -61,7 +61,6 @@ BOOL CTwoAxisDialog::OnInitDialog() {
     }
     ShowRatio();
     m_drawStatic.InitDraw();
-    page.StartTimer(IDT_POLL, 50);
     // Created hidden: the focus must not move into it.
     return FALSE;
 }
@@ -83,15 +82,7 @@ void CTwoAxisDialog::ApplyAxisPair() const {
 }
 
 void CTwoAxisDialog::SetCardAxis(int card, int axis) {
-    if (card == m_nCard && axis == m_nAxis) return;
-    m_nCard = card;
-    m_nAxis = axis;
-    ShowTitle();
-    CVorn_305q_showView* const view = View();
-    if (view == nullptr || !view->OnSelectCard(m_nCard)) return;
-    m_pControl = &view->m_control;
-    view->SelectAxis();
-    ApplyAxisPair();
+    if (ChangeCardAxis(card, axis)) ApplyAxisPair();
 }
 
 void CTwoAxisDialog::OnAxisChosen() {

@@ -1,5 +1,5 @@
 // The two-axis page: its own main and slave axes, the linear and circular panels, the
-// positions of both axes polled every 50 ms while shown and drawn as a trajectory.
+// positions of both axes polled every 50 ms while shown and bound, drawn as a trajectory.
 #pragma once
 
 #include "DrawStatic.h"
@@ -16,7 +16,8 @@ public:
     CTwoAxisDialog();
     ~CTwoAxisDialog() override;
 
-    // Re-titles for a new pair and, when the card opens, binds the page.
+    // Re-titles for a new pair and, when the card opens, binds the page; the same pair
+    // binds once the card is open.
     void SetCardAxis(int card, int axis);
 
     CMyStatic m_staticRatio;
@@ -27,9 +28,6 @@ public:
     int m_nMode = 0;
     int m_nMainAxis = 0;
     int m_nSlaveAxis = 1;
-    CVorn_305q* m_pControl = nullptr;
-    int m_nCard = -1;
-    int m_nAxis = -1;
     CLinearDialog m_linearDlg;
     CCircleDialog m_circleDlg;
 
@@ -40,7 +38,7 @@ protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
-    void ShowTitle();
+    void ShowTitle() override;
     // The stored configurations of the page's two axes reach the card once per pair.
     void ApplyAxisPair() const;
     void OnAxisChosen();

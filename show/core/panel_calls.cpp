@@ -20,5 +20,5 @@ CircleDrawRArgs CircleDrawRArgsFor(const CirclePanelValues& v, int mainAxis, int
             v.nStartSpeed,
             v.nMaxSpeed,
             static_cast<float>(v.dAccTime),
-            static_cast<short>(v.nDirection)};
+            static_cast<short>(v.nDirection == 1 ? 0 : 1)};
 }

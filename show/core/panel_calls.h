@@ -18,7 +18,7 @@ struct CirclePanelValues {
     double dAccTime = 0.1;
     int32_t nEndX = 200;
     int32_t nEndY = 200;
-    int32_t nDirection = 0;  // 0 clockwise, 1 counter-clockwise
+    int32_t nDirection = 0;  // the list's index: 0 "顺时针方向", 1 "逆时针方向"
     int32_t nCenterX = 100;
     int32_t nCenterY = 100;
 };
@@ -47,6 +47,7 @@ struct CircleDrawRArgs {
 };
 
 // The X fields belong to the main axis and the Y fields to the slave axis, whichever axes
-// those are; the time goes out rounded to single precision.
+// those are; the time goes out rounded to single precision. The card draws dir 0
+// counter-clockwise and any other dir clockwise, so only the counter-clockwise entry gives 0.
 LineRMoveArgs LineRMoveArgsFor(const LinearPanelValues& values, int mainAxis, int slaveAxis);
 CircleDrawRArgs CircleDrawRArgsFor(const CirclePanelValues& values, int mainAxis, int slaveAxis);

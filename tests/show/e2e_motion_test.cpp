@@ -1,6 +1,11 @@
 // The one-axis and two-axis pages end to end: the built program with the real control and
 // the simulated card, driven from outside, observed through the program's trace (one line
-// per control call), the chip trace and the painted fields.
+// per control call), the chip trace, the painted fields and the X screen.
+//  - every motion type's call, the poll while shown, interrupts, the panels' calls;
+//  - pages whose card opening was refused bind once another page opened the card, and
+//    their poll timers run only while shown and bound;
+//  - the circle turns the way its label says, in the polled positions and on the plot;
+//  - both pages poll every 50 ms.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,6 +22,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "vorn_305q_wrapper.h"
 
 namespace {
 
@@ -42,6 +48,8 @@ constexpr int kTwoAxisTitle = 1117;
 constexpr int kMainCombo = 1087;
 constexpr int kCircleMode = 1121;
 constexpr int kMainPos = 1138;
+constexpr int kSlavePos = 1139;
+constexpr int kClearPos = 1123;
 constexpr int kRun = 1145;
 constexpr int kPanelStop = 1146;
 constexpr int kDirectionCombo = 1095;
@@ -112,6 +120,8 @@ bool ScreenPicture(const std::wstring& dir, Picture& picture) {
     if (!TakeScreenshot(png)) return false;
     const std::wstring unixPng = ToUnixPath(png);
     const std::wstring unixPpm = unixPng.substr(0, unixPng.size() - 3) + L"ppm";
+    const std::wstring ppm = ToWindowsPath(unixPpm);
+    DeleteFileW(ppm.c_str());  // an earlier picture's would be taken for this one
     std::wstring command = L"/bin/sh -c \"/usr/bin/convert '" + unixPng + L"' 'ppm:" + unixPpm +
                            L".part' && mv '" + unixPpm + L".part' '" + unixPpm + L"'\"";
     STARTUPINFOW startup = {};
@@ -122,7 +132,6 @@ bool ScreenPicture(const std::wstring& dir, Picture& picture) {
         return false;
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
-    const std::wstring ppm = ToWindowsPath(unixPpm);
     if (!WaitUntil([&] { return GetFileAttributesW(ppm.c_str()) != INVALID_FILE_ATTRIBUTES; },
                    15000, 50))
         return false;
@@ -145,6 +154,131 @@ bool ScreenPicture(const std::wstring& dir, Picture& picture) {
     return picture.rgb.size() >= static_cast<size_t>(picture.width) * picture.height * 3;
 }
 
+// Card 0 held by this process through a control of its own, as another program would hold
+// it: the program's openings are refused until Release.
+class CCardHolder {
+public:
+    CCardHolder() {
+        OleInitialize(nullptr);
+        _wputenv_s(L"VORN305Q_SIMULATOR", L"1");
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        m_log = std::wstring(temp) + L"vorn-motion-holder.log";
+        _wputenv_s(L"VORN305Q_MSGBOX_LOG", m_log.c_str());
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = L"MotionTestHost";
+        RegisterClassW(&wc);
+        if (!m_host.Create(wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, RECT{0, 0, 200, 200},
+                           nullptr, 0))
+            return;
+        m_control = std::make_unique<CVorn_305q>();
+        m_held = m_control->Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &m_host, 1003) &&
+                 m_control->InitCard(0) == 0;
+    }
+    ~CCardHolder() {
+        Release();
+        DeleteFileW(m_log.c_str());
+        OleUninitialize();
+    }
+    CCardHolder(const CCardHolder&) = delete;
+    CCardHolder& operator=(const CCardHolder&) = delete;
+
+    bool Held() const { return m_held; }
+    void Release() {
+        if (m_control) {
+            m_control->CloseCard();
+            m_control->DestroyWindow();
+            m_control.reset();
+        }
+        if (m_host.GetSafeHwnd() != nullptr) m_host.DestroyWindow();
+        m_held = false;
+    }
+
+private:
+    std::wstring m_log;
+    CWnd m_host;
+    std::unique_ptr<CVorn_305q> m_control;
+    bool m_held = false;
+};
+
+int Count(const std::vector<std::wstring>& lines, const std::wstring& text) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
+        return l.find(text) != std::wstring::npos;
+    }));
+}
+
+// The two-axis poll's (main, slave) positions from trace line from on, main axis X and
+// slave axis Y.
+std::vector<std::pair<long, long>> PolledPositions(const std::vector<std::wstring>& trace,
+                                                   size_t from) {
+    const std::wstring mainCall = L"invoke dispid=7 args=(0) result=";
+    const std::wstring slaveCall = L"invoke dispid=7 args=(1) result=";
+    std::vector<std::pair<long, long>> points;
+    for (size_t i = from; i + 1 < trace.size(); ++i) {
+        const size_t main = trace[i].find(mainCall);
+        const size_t slave = trace[i + 1].find(slaveCall);
+        if (main == std::wstring::npos || slave == std::wstring::npos) continue;
+        points.push_back(
+            {std::wcstol(trace[i].c_str() + main + mainCall.size(), nullptr, 10),
+             std::wcstol(trace[i + 1].c_str() + slave + slaveCall.size(), nullptr, 10)});
+    }
+    return points;
+}
+
+// The angle swept round the centre from point to point, counter-clockwise positive with y
+// up; each step is taken the short way round.
+double SweptAngle(const std::vector<std::pair<long, long>>& points, double cx, double cy) {
+    constexpr double kPi = 3.14159265358979;
+    double swept = 0;
+    for (size_t i = 1; i < points.size(); ++i) {
+        const double a0 = std::atan2(points[i - 1].second - cy, points[i - 1].first - cx);
+        const double a1 = std::atan2(points[i].second - cy, points[i].first - cx);
+        double step = a1 - a0;
+        while (step > kPi) step -= 2 * kPi;
+        while (step <= -kPi) step += 2 * kPi;
+        swept += step;
+    }
+    return swept;
+}
+
+// The median time between the starts of successive poll ticks (lines holding marker), and
+// how many intervals it was taken from.
+double MedianTickInterval(const std::vector<CTimedLine>& lines, const std::wstring& marker,
+                          size_t* intervals) {
+    std::vector<double> ticks;
+    for (const CTimedLine& line : lines) {
+        if (line.text.find(marker) != std::wstring::npos) ticks.push_back(line.ms);
+    }
+    std::vector<double> gaps;
+    for (size_t i = 1; i < ticks.size(); ++i) gaps.push_back(ticks[i] - ticks[i - 1]);
+    *intervals = gaps.size();
+    if (gaps.empty()) return 0;
+    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+    return gaps[gaps.size() / 2];
+}
+
+// Where the plot shows position 0 on the screen at the first zoom, and its grid step (100
+// pulses).
+struct PlotPlace {
+    RECT client;
+    POINT origin;  // the client area's top left on the screen
+    int step;
+    int zeroX;
+    int zeroY;
+};
+
+PlotPlace PlaceOf(HWND plot) {
+    PlotPlace place;
+    place.client = ClientRect(plot);
+    place.origin = {0, 0};
+    ClientToScreen(plot, &place.origin);
+    place.step = (place.client.bottom - 40) / 10;
+    place.zeroX = place.origin.x + 35 + 5 * place.step;
+    place.zeroY = place.origin.y + place.client.bottom - 25 - 5 * place.step;
+    return place;
+}
+
 class MotionTest : public ::testing::Test {
 protected:
     void Start(const std::string& settings = std::string()) {
@@ -162,7 +296,7 @@ protected:
     }
     void TearDown() override {
         if (!m_program) return;
-        EXPECT_TRUE(m_program->MessageLogLines().empty())
+        EXPECT_EQ(m_program->MessageLogLines().size(), m_expectedMessages)
             << DumpLines(m_program->MessageLogLines());
         m_program->Close(m_frame);
         DWORD code = ~0u;
@@ -200,6 +334,7 @@ protected:
 
     std::unique_ptr<CGuiProcess> m_program;
     HWND m_frame = nullptr;
+    size_t m_expectedMessages = 0;  // card messages the test caused on purpose
 };
 
 struct Expected {
@@ -374,7 +509,7 @@ TEST_F(MotionTest, PanelsSendTheirValuesAndRefusedReadingsMoveNothing) {
     SendMessageW(GetDlgItem(circle, kDirectionCombo), CB_SETCURSEL, 1, 0);
     from = TraceSize();
     Click(GetDlgItem(circle, kRun));
-    EXPECT_TRUE(WaitForCall(L"dispid=42 args=(0,1,100,0,0,0,200,1000,0.1,1", from))
+    EXPECT_TRUE(WaitForCall(L"dispid=42 args=(0,1,100,0,0,0,200,1000,0.1,0", from))
         << DumpLines(CallsSince(from));
 
     // An emptied end point is refused: no move.
@@ -453,13 +588,12 @@ TEST_F(MotionTest, FullCircleIsDrawnClosed) {
 
     Picture picture;
     ASSERT_TRUE(ScreenPicture(m_program->Directory(), picture));
-    HWND plot = TwoAxis(1155);
-    const RECT client = ClientRect(plot);
-    POINT origin = {0, 0};
-    ClientToScreen(plot, &origin);
-    const int step = (client.bottom - 40) / 10;
-    const int zeroX = origin.x + 35 + 5 * step;
-    const int zeroY = origin.y + client.bottom - 25 - 5 * step;
+    const PlotPlace place = PlaceOf(TwoAxis(1155));
+    const RECT client = place.client;
+    const POINT origin = place.origin;
+    const int step = place.step;
+    const int zeroX = place.zeroX;
+    const int zeroY = place.zeroY;
     const int centreX = zeroX + 2 * step;
     const int radius = 2 * step;
     // Every red pixel of the plot lies on the ring (or the two marks at its start).
@@ -493,6 +627,243 @@ TEST_F(MotionTest, FullCircleIsDrawnClosed) {
             }
         }
         EXPECT_TRUE(found) << "no ring in sector " << sector;
+    }
+}
+
+TEST_F(MotionTest, PagesRefusedTheCardBindOnceAnotherPageOpensItAndPollOnlyThen) {
+    CCardHolder holder;
+    ASSERT_TRUE(holder.Held());
+    Start();
+    const size_t started = TraceSize();
+
+    // Refused for the one-axis page, then for the two-axis page: titled, unfilled, and
+    // nothing the operator does reaches the control.
+    Command(kOneAxis);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(OneAxis(kOneAxisTitle)) == L"(卡:0 轴:0)的单轴运动\n"; }, kWait));
+    SetText(OneAxis(1060), L"7000");
+    Click(OneAxis(1044));  // relative positioning; the exchange takes the speed
+    Click(OneAxis(kStart));
+    Click(OneAxis(kStop));
+    Command(kTwoAxis);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴0，轴1\n"; },
+        kWait));
+    HWND linear = Panel(false);
+    ASSERT_NE(linear, nullptr);
+    Click(GetDlgItem(linear, kRun));
+    Click(GetDlgItem(linear, kPanelStop));
+    Click(TwoAxis(kClearPos));
+    Sleep(300);  // a running poll would have shown by now
+    std::vector<std::wstring> trace = m_program->TraceLines();
+    const std::vector<std::wstring> refused = {L"dispid=2 args=()", L"dispid=1 args=(0)",
+                                               L"dispid=2 args=()", L"dispid=1 args=(0)"};
+    EXPECT_EQ(ControlCalls(trace, started), refused) << DumpLines(trace);
+    EXPECT_EQ(Count(trace, L"poll on"), 0) << DumpLines(trace);
+    EXPECT_EQ(PaintedText(TwoAxis(kMainPos)), L"");
+    m_expectedMessages = 2;
+    EXPECT_EQ(Count(m_program->MessageLogLines(), L"该控制卡可能正在被其他程序使用!"), 2)
+        << DumpLines(m_program->MessageLogLines());
+
+    // The holder lets go and the configuration page opens the card; the hidden motion
+    // pages still do not poll.
+    holder.Release();
+    size_t from = TraceSize();
+    Command(kConfig);
+    ASSERT_GE(m_program->WaitForTraceLine(L"card 0 opened", from, kWait), 0)
+        << DumpLines(m_program->TraceLines());
+
+    // The one-axis page again for the same card and axis: bound, polled, and the speed
+    // typed while it was unbound is kept and driven with.
+    from = TraceSize();
+    Command(kOneAxis);
+    EXPECT_GE(m_program->WaitForTraceLine(L"page 132: poll on", from, kWait), 0);
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"0\n"; }, kWait));
+    EXPECT_EQ(WindowText(OneAxis(1060)), L"7000");
+    from = TraceSize();
+    Click(OneAxis(kStart));
+    EXPECT_TRUE(WaitForCall(L"dispid=30 args=(0,10000,2000,7000,0.5", from))
+        << DumpLines(CallsSince(from));
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"YES\n"; }, kWait));
+    from = TraceSize();
+    Click(OneAxis(kStop));
+    EXPECT_TRUE(WaitForCall(L"dispid=10 args=(0", from));
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"NO\n"; }, kWait));
+    // It went into the pair's record: another axis and back shows it again.
+    HWND axisSelector = FindChild(m_frame, kAxisSelector);
+    ChooseComboEntry(axisSelector, 1);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(OneAxis(1060)) == L"4000"; }, kWait));
+    ChooseComboEntry(axisSelector, 0);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(OneAxis(1060)) == L"7000"; }, kWait));
+
+    // The two-axis page: bound too; its poll takes over from the one-axis page's.
+    from = TraceSize();
+    Command(kTwoAxis);
+    EXPECT_GE(m_program->WaitForTraceLine(L"page 132: poll off", from, kWait), 0);
+    EXPECT_GE(m_program->WaitForTraceLine(L"page 133: poll on", from, kWait), 0);
+    from = TraceSize();
+    Click(TwoAxis(kClearPos));
+    EXPECT_TRUE(WaitForCall(L"dispid=8 args=(0,0", from)) << DumpLines(CallsSince(from));
+    EXPECT_TRUE(WaitForCall(L"dispid=8 args=(1,0", from));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return PaintedText(TwoAxis(kMainPos)) == L"0\n" &&
+                   PaintedText(TwoAxis(kSlavePos)) == L"0\n";
+        },
+        kWait));
+    from = TraceSize();
+    Click(GetDlgItem(linear, kRun));
+    EXPECT_TRUE(WaitForCall(L"dispid=38 args=(0,1,100,100,200,1000,0.1", from))
+        << DumpLines(CallsSince(from));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return PaintedText(TwoAxis(kMainPos)) == L"100\n" &&
+                   PaintedText(TwoAxis(kSlavePos)) == L"100\n";
+        },
+        kWait));
+    from = TraceSize();
+    Click(GetDlgItem(linear, kPanelStop));
+    EXPECT_TRUE(WaitForCall(L"dispid=12 args=(0,1", from));
+
+    // Another page: the two-axis poll stops as well.
+    from = TraceSize();
+    Command(kConfig);
+    const int off = m_program->WaitForTraceLine(L"page 133: poll off", from, kWait);
+    ASSERT_GE(off, 0);
+    Sleep(300);
+    const std::vector<std::wstring> after = CallsSince(static_cast<size_t>(off));
+    EXPECT_EQ(CountPrefix(after, L"dispid=7 "), 0) << DumpLines(after);
+}
+
+TEST_F(MotionTest, AShownPageRefusedTheCardPollsOnceAnotherAxisOpensIt) {
+    CCardHolder holder;
+    ASSERT_TRUE(holder.Held());
+    Start();
+    Command(kOneAxis);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PaintedText(OneAxis(kOneAxisTitle)) == L"(卡:0 轴:0)的单轴运动\n"; }, kWait));
+    // The same pair again makes no new attempt, even with the card free.
+    holder.Release();
+    Command(kOneAxis);
+    m_expectedMessages = 1;
+    EXPECT_EQ(Count(m_program->TraceLines(), L"invoke dispid=1 "), 1);
+    // Another axis while the page is shown: opened, bound and polled without a new show.
+    const size_t from = TraceSize();
+    ChooseComboEntry(FindChild(m_frame, kAxisSelector), 1);
+    EXPECT_GE(m_program->WaitForTraceLine(L"card 0 opened", from, kWait), 0);
+    EXPECT_GE(m_program->WaitForTraceLine(L"page 132: poll on", from, kWait), 0);
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"0\n"; }, kWait));
+    EXPECT_TRUE(WaitForCall(L"dispid=6 args=(1", from)) << DumpLines(CallsSince(from));
+}
+
+TEST_F(MotionTest, CircleTurnsAsItsLabelSaysInThePositionsAndOnThePlot) {
+    constexpr double kQuarter = 3.14159265358979 / 2;
+    Start();
+    Command(kTwoAxis);
+    HWND circle = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (circle = Panel(true)) != nullptr; }, kWait));
+    Click(TwoAxis(kCircleMode));
+    HWND combo = GetDlgItem(circle, kDirectionCombo);
+    const std::vector<std::wstring> labels = {L"顺时针方向", L"逆时针方向"};
+    EXPECT_EQ(ComboEntries(combo), labels);
+    EXPECT_EQ(ComboSelection(combo), 0);
+    // A quarter round (300, 0) from the start: ending at (300, 300) clockwise (y up) and at
+    // (300, -300) counter-clockwise; the wrong way round would be three quarters.
+    SetText(GetDlgItem(circle, 1143), L"300");
+    SetText(GetDlgItem(circle, 1144), L"0");
+    SetText(GetDlgItem(circle, 1148), L"300");
+    struct Arc {
+        int index;
+        int endY;
+        int turn;  // +1 counter-clockwise
+        unsigned command;
+    };
+    for (const Arc arc : {Arc{0, 300, -1, 0x32}, Arc{1, -300, +1, 0x33}}) {
+        SCOPED_TRACE("direction entry " + std::to_string(arc.index));
+        Click(TwoAxis(kClearPos));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return PaintedText(TwoAxis(kMainPos)) == L"0\n" &&
+                       PaintedText(TwoAxis(kSlavePos)) == L"0\n";
+            },
+            kWait));
+        ChooseComboEntry(combo, arc.index);
+        SetText(GetDlgItem(circle, 1150), std::to_wstring(arc.endY));
+        const size_t from = TraceSize();
+        const size_t chipFrom = m_program->ChipTraceLines().size();
+        Click(GetDlgItem(circle, kRun));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return PaintedText(TwoAxis(kMainPos)) == L"300\n" &&
+                       PaintedText(TwoAxis(kSlavePos)) == std::to_wstring(arc.endY) + L"\n";
+            },
+            kWait))
+            << DumpLines(CallsSince(from));
+        Sleep(300);  // the last poll's picture reaches the screen
+
+        // The card got the labelled direction's command, and the polled positions turned
+        // that way by a quarter.
+        const std::vector<unsigned> commands = Commands(m_program->ChipTraceLines(), chipFrom);
+        EXPECT_TRUE(HasCommand(commands, arc.command));
+        EXPECT_FALSE(HasCommand(commands, arc.command ^ 1));
+        const std::vector<std::pair<long, long>> points =
+            PolledPositions(m_program->TraceLines(), from);
+        EXPECT_GE(points.size(), 5u);
+        EXPECT_NEAR(SweptAngle(points, 300, 0), arc.turn * kQuarter, 0.2);
+
+        // The plot: the arc lies wholly on its side of the zero mark and passes half-way.
+        Picture picture;
+        ASSERT_TRUE(ScreenPicture(m_program->Directory(), picture));
+        const PlotPlace place = PlaceOf(TwoAxis(1155));
+        int above = 0;
+        int below = 0;
+        for (int y = place.origin.y; y < place.origin.y + place.client.bottom; ++y) {
+            for (int x = place.origin.x; x < place.origin.x + place.client.right; ++x) {
+                if (!picture.Red(x, y) || std::abs(y - place.zeroY) <= 6) continue;
+                (y < place.zeroY ? above : below)++;
+            }
+        }
+        const int arcPixels = static_cast<int>(kQuarter * 3 * place.step);
+        EXPECT_GT(arc.turn < 0 ? above : below, arcPixels * 6 / 10);
+        EXPECT_EQ(arc.turn < 0 ? below : above, 0);
+        const double halfway = 3.14159265358979 + arc.turn * kQuarter / 2;
+        const int midX = place.zeroX + 3 * place.step +
+                         static_cast<int>(std::lround(3 * place.step * std::cos(halfway)));
+        const int midY =
+            place.zeroY - static_cast<int>(std::lround(3 * place.step * std::sin(halfway)));
+        bool found = false;
+        for (int dy = -3; dy <= 3 && !found; ++dy) {
+            for (int dx = -3; dx <= 3 && !found; ++dx) found = picture.Red(midX + dx, midY + dy);
+        }
+        EXPECT_TRUE(found) << "no arc at " << midX << "," << midY;
+    }
+}
+
+TEST_F(MotionTest, BothPagesPollEveryFiftyMilliseconds) {
+    Start();
+    // A tick starts with the one-axis page's RunState and with the two-axis page's main
+    // axis position.
+    const struct {
+        UINT command;
+        int titleId;
+        int fieldId;
+        const wchar_t* tick;
+    } pages[] = {{kOneAxis, kOneAxisTitle, kCurPos, L"invoke dispid=6 args=(0)"},
+                 {kTwoAxis, kTwoAxisTitle, kMainPos, L"invoke dispid=7 args=(0)"}};
+    for (const auto& page : pages) {
+        SCOPED_TRACE("page command " + std::to_string(page.command));
+        Command(page.command);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return PaintedText(GetDlgItem(PageOf(page.titleId), page.fieldId)) == L"0\n"; },
+            kWait));
+        const std::vector<CTimedLine> lines = WatchLines(m_program->TracePath(), 3000);
+        size_t intervals = 0;
+        const double median = MedianTickInterval(lines, page.tick, &intervals);
+        // Late ticks on a loaded machine move the median little; a period of 25 or 100 ms
+        // moves it far outside.
+        EXPECT_GE(intervals, 20u);
+        EXPECT_GE(median, 40.0);
+        EXPECT_LE(median, 62.0);
     }
 }
 

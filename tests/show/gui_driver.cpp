@@ -216,6 +216,37 @@ std::vector<std::wstring> ControlCalls(const std::vector<std::wstring>& trace, s
     return calls;
 }
 
+std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs) {
+    std::vector<CTimedLine> lines;
+    CHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) return lines;
+    SetFilePointer(file.Get(), 0, nullptr, FILE_END);  // only what is written from now on
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER start;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    std::string pending;  // a line not yet complete
+    for (;;) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        const double ms = (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+        char buffer[16384];
+        DWORD got = 0;
+        while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+            pending.append(buffer, got);
+        for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            std::string line = pending.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back({ms, Utf8ToWide(line)});
+            pending.erase(0, end + 1);
+        }
+        if (ms >= durationMs) return lines;
+        Sleep(1);
+    }
+}
+
 std::wstring ToWindowsPath(const std::wstring& path) {
     if (path.empty() || path[0] != L'/') return path;
     std::wstring result = L"Z:" + path;

@@ -110,6 +110,14 @@ std::wstring Utf8ToWide(const std::string& text);
 std::string DumpLines(const std::vector<std::wstring>& lines);
 // The control calls of a program trace from line from on, as "dispid=N args=(...)".
 std::vector<std::wstring> ControlCalls(const std::vector<std::wstring>& trace, size_t from = 0);
+// A line of a trace file and when it appeared, in milliseconds from the watch's start.
+struct CTimedLine {
+    double ms;
+    std::wstring text;
+};
+// The lines appended to a trace file during the next durationMs, read about every
+// millisecond; the program writes each line at once, so the times are when it wrote them.
+std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs);
 
 // A child with this control id: a direct child first, else any descendant (the tool bar's
 // combo boxes, a page's controls).

@@ -167,7 +167,7 @@ TEST(PanelCallTest, InitialValuesAndAxes) {
     CirclePanelValues values;
     values.nCenterX = -7;
     values.nEndY = 300;
-    values.nDirection = 1;
+    values.nDirection = 1;  // "逆时针方向"
     const CircleDrawRArgs circle = CircleDrawRArgsFor(values, 3, 2);
     EXPECT_EQ(circle.axis0, 3);
     EXPECT_EQ(circle.axis1, 2);
@@ -178,8 +178,8 @@ TEST(PanelCallTest, InitialValuesAndAxes) {
     EXPECT_EQ(circle.sV, 200);
     EXPECT_EQ(circle.rV, 1000);
     EXPECT_EQ(circle.tAcc, 0.1f);
-    EXPECT_EQ(circle.dir, 1);
-    EXPECT_EQ(CircleDrawRArgsFor(CirclePanelValues{}, 0, 1).dir, 0);
+    EXPECT_EQ(circle.dir, 0);  // the card's counter-clockwise
+    EXPECT_EQ(CircleDrawRArgsFor(CirclePanelValues{}, 0, 1).dir, 1);
 }
 
 }  // namespace
