@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "card_message.h"
@@ -112,23 +111,19 @@ double Percentile(std::vector<double> values, double p) {
 class FloorThread {
 public:
     explicit FloorThread(HWND relay) : m_relay(relay) {}
+    // Started as the interrupt thread is, and stopped as it is: a message the thread may
+    // still be sending here is delivered meanwhile.
     ~FloorThread() {
-        m_stop = true;
-        SetEvent(m_go.get());
-        if (m_thread.joinable()) {
-            m_thread.join();
+        if (m_thread != nullptr) {
+            m_stop = true;
+            SetEvent(m_go.get());
+            ThreadWaitClose(m_thread);
         }
     }
     FloorThread(const FloorThread&) = delete;
     FloorThread& operator=(const FloorThread&) = delete;
 
-    bool Start() {
-        if (!m_armed || !m_go) {
-            return false;
-        }
-        m_thread = std::thread([this] { Run(); });
-        return true;
-    }
+    bool Start() { return m_armed && m_go && ThreadStart(&m_thread, Entry, this) == 0; }
     // Until the thread is about to wait again, as WaitForPendingWaits is for the card.
     bool WaitArmed() const { return WaitForSingleObject(m_armed.get(), 5000) == WAIT_OBJECT_0; }
     void Fire(int axis) {
@@ -142,6 +137,7 @@ private:
     };
     using Event = std::unique_ptr<void, CloseEvent>;
 
+    static void Entry(void* self) { static_cast<FloorThread*>(self)->Run(); }
     void Run() {
         for (;;) {
             SetEvent(m_armed.get());
@@ -158,7 +154,7 @@ private:
     Event m_go{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_axis{0};
-    std::thread m_thread;
+    HANDLE m_thread = nullptr;
 };
 
 void PrintSpread(const char* what, const std::vector<double>& us) {
