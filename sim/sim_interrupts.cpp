@@ -25,22 +25,10 @@ void RunList(const InterruptState& state) {
     }
 }
 
-void Complete(size_t index, Waiter::Outcome outcome, const InterruptState* state) {
-    State& s = S();
-    Waiter* waiter = s.waiters[index];
-    waiter->outcome = outcome;
-    if (state != nullptr) {
-        waiter->count = state->count;
-        waiter->lost = state->lost;
-    }
-    s.waiters.erase(s.waiters.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
 // Ends every pending wait that matches.
 template <typename Match>
 void CompleteWaits(Waiter::Outcome outcome, Match match) {
     State& s = S();
-    bool any = false;
     for (size_t i = 0; i < s.waiters.size();) {
         Waiter* waiter = s.waiters[i];
         if (!match(*waiter)) {
@@ -49,10 +37,6 @@ void CompleteWaits(Waiter::Outcome outcome, Match match) {
         }
         const auto it = s.interrupts.find(waiter->token);
         Complete(i, outcome, it == s.interrupts.end() ? nullptr : &it->second);
-        any = true;
-    }
-    if (any) {
-        WakeAll();
     }
 }
 
@@ -72,10 +56,23 @@ DWORD PollMs() {
 
 }  // namespace
 
+// Under the lock, which the woken thread needs before it can leave its wait and with it
+// the waiter: the waiter is alive here.
+void Complete(size_t index, Waiter::Outcome outcome, const InterruptState* state) {
+    State& s = S();
+    Waiter* waiter = s.waiters[index];
+    waiter->outcome = outcome;
+    if (state != nullptr) {
+        waiter->count = state->count;
+        waiter->lost = state->lost;
+    }
+    s.waiters.erase(s.waiters.begin() + static_cast<std::ptrdiff_t>(index));
+    WakeConditionVariable(&waiter->wake);
+}
+
 void Serve() {
     State& s = S();
     Sync();
-    bool any = false;
     for (size_t i = 0; i < s.waiters.size();) {
         Waiter* waiter = s.waiters[i];
         const auto it = s.interrupts.find(waiter->token);
@@ -98,15 +95,11 @@ void Serve() {
                 ++state.count;
                 ++s.counters.interruptsServed;
                 Complete(i, Waiter::Outcome::Served, &state);
-                any = true;
             }
         }
         if (!deliver) {
             ++i;
         }
-    }
-    if (any) {
-        WakeAll();
     }
 }
 
@@ -171,10 +164,10 @@ uint32_t InterruptWaitRequest(WdInterruptDesc& desc) {
     waiter.token = desc.handle;
     waiter.card = it->second.card;
     s.waiters.push_back(&waiter);
-    WakeAll();  // for WaitForPendingWaits
+    WakeAllConditionVariable(&s.waitersAdded);
     Serve();
     while (waiter.outcome == Waiter::Outcome::Pending) {
-        SleepConditionVariableCS(&s.cv, &s.cs, s.realTime ? PollMs() : INFINITE);
+        SleepConditionVariableCS(&waiter.wake, &s.cs, s.realTime ? PollMs() : INFINITE);
         if (waiter.outcome == Waiter::Outcome::Pending && s.realTime) {
             Serve();
         }
@@ -236,7 +229,7 @@ bool WaitForPendingWaits(int card, long n, unsigned timeoutMs) {
         if (now >= deadline) {
             return false;
         }
-        SleepConditionVariableCS(&s.cv, &s.cs, static_cast<DWORD>(deadline - now));
+        SleepConditionVariableCS(&s.waitersAdded, &s.cs, static_cast<DWORD>(deadline - now));
     }
 }
 

@@ -145,6 +145,8 @@ struct InterruptState {
     uint32_t undelivered = 0;  // injected driver events that no wait has taken yet
 };
 
+// A blocked wait request, on its own thread's stack. It sleeps on its own condition, so a
+// completion wakes that request alone.
 struct Waiter {
     enum class Outcome { Pending, Served, Disabled, Forced };
     uint32_t token = 0;
@@ -152,6 +154,7 @@ struct Waiter {
     Outcome outcome = Outcome::Pending;
     uint32_t count = 0;
     uint32_t lost = 0;
+    CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
 };
 
 struct EventRegistration {
@@ -167,12 +170,13 @@ struct State {
     State& operator=(const State&) = delete;
 
     CRITICAL_SECTION cs;
-    CONDITION_VARIABLE cv;
+    CONDITION_VARIABLE waitersAdded;  // for WaitForPendingWaits alone
 
     Profile profile;
     std::vector<std::unique_ptr<CardState>> cards;
     ForeignDevice foreign;
     std::set<HANDLE> handles;
+    uintptr_t nextDevice = 0;  // never reset, like the tokens below
     std::map<uint32_t, InterruptState> interrupts;
     std::map<uint32_t, int> cardHandles;
     std::map<uint32_t, EventRegistration> events;
@@ -278,7 +282,8 @@ uint32_t InterruptWaitRequest(WdInterruptDesc& desc);
 void DisableToken(uint32_t token);
 // Delivers what is due to pending waits.
 void Serve();
-void WakeAll();
+// Ends a pending wait: takes it off the list and wakes its thread.
+void Complete(size_t index, Waiter::Outcome outcome, const InterruptState* state);
 
 // Driver events (sim_events.cpp).
 uint32_t EventRequest(uint32_t code, void* record, uint32_t bytes);

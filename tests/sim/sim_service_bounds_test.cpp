@@ -185,4 +185,54 @@ TEST_F(ServiceTest, EndedRegistrationsLeaveNoRecordButTheirHandlesStayDisabled) 
     EXPECT_EQ(simtest::Unregister(fresh, card), 0u);
 }
 
+// The interrupt thread opens a device handle for every wait. Opening one takes no kernel
+// object, none is handed out twice, none can be taken for a real handle (those are
+// multiples of four), and a handle closed or from before a reset gets no answer.
+TEST_F(ServiceTest, DeviceHandlesAreTheServicesOwnAndNeverComeBack) {
+    const WdBackend* const service = vornsim::Backend();
+    const auto Answers = [service](HANDLE h) {
+        WdVersion version = {};
+        uint32_t status = WD_STATUS_NO_ANSWER;
+        service->ioctl(h, WD_IOCTL_VERSION, &version, sizeof(version), &status);
+        return status != WD_STATUS_NO_ANSWER;
+    };
+    const auto NextKernelHandle = [] {
+        const HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        CloseHandle(probe);
+        return probe;
+    };
+
+    const HANDLE kernelBefore = NextKernelHandle();
+    std::set<HANDLE> seen;
+    std::vector<HANDLE> open;
+    for (int i = 0; i < 2000; ++i) {
+        const HANDLE h = service->open();
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ASSERT_NE(reinterpret_cast<uintptr_t>(h) % 4, 0u) << h;
+        ASSERT_TRUE(seen.insert(h).second) << "handed out twice: " << h;
+        EXPECT_TRUE(Answers(h));
+        open.push_back(h);
+        if (i % 2 == 1) {  // every other one closed at once, the rest kept
+            service->close(h);
+            EXPECT_FALSE(Answers(h)) << "closed, yet answered";
+            open.pop_back();
+        }
+    }
+    EXPECT_EQ(NextKernelHandle(), kernelBefore) << "a device handle took a kernel handle";
+    const vornsim::Counters counters = vornsim::GetCounters();
+    EXPECT_EQ(counters.openHandles, 1000);
+    EXPECT_EQ(counters.opens - counters.closes, 1000);
+
+    // A reset forgets the open ones, and the handles after it are new ones.
+    vornsim::Install(vornsim::DefaultProfile(1));
+    for (HANDLE h : open) EXPECT_FALSE(Answers(h)) << "answered after a reset: " << h;
+    const HANDLE fresh = service->open();
+    EXPECT_TRUE(Answers(fresh));
+    EXPECT_EQ(seen.count(fresh), 0u);
+    for (HANDLE h : open) service->close(h);  // stale: no effect on the new service
+    EXPECT_EQ(vornsim::GetCounters().closes, 0);
+    EXPECT_TRUE(Answers(fresh));
+    service->close(fresh);
+}
+
 }  // namespace

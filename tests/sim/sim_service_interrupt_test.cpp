@@ -148,6 +148,44 @@ TEST_F(InterruptTest, PendingWaitsEndByDisableUnregisterOrForcedWake) {
     EXPECT_EQ(next.stopState, uint32_t{WD_STOP_DISABLED});
 }
 
+// Waits on the card and on a driver event at once: each completion ends the one wait it is
+// for, in arrival order on one handle, and a reset of the service ends the rest.
+TEST_F(InterruptTest, EachCompletionEndsOnlyTheWaitItServes) {
+    ASSERT_EQ(Enable(), 0u);
+    WdEvent event = {};
+    event.cardType = WD_EVENT_PCI_CARD;
+    ASSERT_EQ(device->Send(WD_IOCTL_EVENT_REGISTER, event), 0u);
+    WdInterruptDesc events = {};
+    events.handle = event.handle;
+    ASSERT_EQ(device->Send(WD_IOCTL_INT_ENABLE, events), 0u);
+
+    WaitThread first(desc.handle);
+    ASSERT_TRUE(vornsim::WaitForPendingWaits(0, 1, 3000));
+    WaitThread second(desc.handle);
+    ASSERT_TRUE(vornsim::WaitForPendingWaits(0, 2, 3000));
+    WaitThread onEvent(event.handle);
+    ASSERT_TRUE(vornsim::WaitForPendingWaits(-1, 1, 3000));
+
+    vornsim::InjectStatus(0, 2, 0x0024);
+    vornsim::RaiseInterrupt(0);
+    ASSERT_TRUE(first.Finished());
+    EXPECT_EQ(first.stopState, 0u);
+    EXPECT_EQ(first.count, 1u);
+    EXPECT_TRUE(second.Blocked() && !onEvent.done);
+    EXPECT_EQ(vornsim::GetCounters().pendingWaits, 2);
+
+    vornsim::InjectEvent(event.handle, 0x0C);
+    ASSERT_TRUE(onEvent.Finished());
+    EXPECT_EQ(onEvent.stopState, 0u);
+    EXPECT_TRUE(second.Blocked());
+
+    vornsim::Install(vornsim::DefaultProfile(1));
+    ASSERT_TRUE(second.Finished());
+    EXPECT_EQ(second.status, 0u);
+    EXPECT_EQ(second.stopState, uint32_t{WD_STOP_DISABLED});
+    card.reg.cardHandle = 0;  // gone with the old service
+}
+
 TEST_F(InterruptTest, TheListRunsOnlyForAWaitAndOnlyWhileTheBridgeLetsItThrough) {
     ASSERT_EQ(Enable(), 0u);
     vornsim::InjectStatus(0, 0, 0x0081);
