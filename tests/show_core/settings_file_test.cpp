@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -376,8 +377,8 @@ TEST_F(SettingsFileTest, AFailedSaveSaysWhyAndKeepsTheOldFileByteForByte) {
     EXPECT_FALSE(Exists(temp));
 }
 
-// A real full disk and a real read-only folder: a small tmpfs, remounted read-only. Wine
-// runs as root here, so folder permissions alone would not stop a write.
+// A real full disk and a real read-only folder: a small tmpfs, then a read-only mount of it.
+// Wine runs as root here, so folder permissions alone would not stop a write.
 TEST_F(SettingsFileTest, AFullDiskAndAReadOnlyFolderAreSaidAndChangeNothing) {
     CSmallFileSystem disk(64);
     if (!disk.Mounted()) GTEST_SKIP() << "this sandbox cannot mount a small file system";
@@ -400,13 +401,14 @@ TEST_F(SettingsFileTest, AFullDiskAndAReadOnlyFolderAreSaidAndChangeNothing) {
     EXPECT_EQ(ReadBytes(path).size(), 80u);
 
     const Bytes saved = ReadBytes(path);
-    ASSERT_TRUE(disk.SetReadOnly(true));
+    auto readOnly = std::make_unique<CReadOnlyFolder>(disk.Directory());
+    ASSERT_TRUE(readOnly->Active());
     save = SaveSettingsFile(path, ListOf({MakeAxisConfig(3, 3), MakeAxisConfig(3, 2)}));
-    const bool writable = disk.SetReadOnly(false);
+    readOnly.reset();
     EXPECT_FALSE(save.written);
     EXPECT_EQ(save.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(ReadBytes(path), saved);
-    EXPECT_TRUE(writable);
+    EXPECT_TRUE(SaveSettingsFile(path, small).written);
     EXPECT_FALSE(Exists(SettingsTempPath(path)));
 }
 

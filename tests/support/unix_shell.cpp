@@ -99,7 +99,15 @@ CSmallFileSystem::~CSmallFileSystem() {
     RemoveDirectoryW(m_dir.c_str());
 }
 
-bool CSmallFileSystem::SetReadOnly(bool readOnly) const {
-    return m_mounted && RunUnixShell(std::string("mount -o remount,") + (readOnly ? "ro" : "rw") +
-                                     " '" + m_unixDir + "'") == 0;
+CReadOnlyFolder::CReadOnlyFolder(const std::wstring& windowsDir)
+    : m_unixDir(UnixPathOf(windowsDir)) {
+    if (m_unixDir.empty()) return;
+    const std::string dir = "'" + m_unixDir + "'";
+    if (RunUnixShell("mount --bind " + dir + " " + dir) != 0) return;
+    m_active = RunUnixShell("mount -o remount,bind,ro " + dir) == 0;
+    if (!m_active) RunUnixShell("umount -l " + dir);
+}
+
+CReadOnlyFolder::~CReadOnlyFolder() {
+    if (m_active) RunUnixShell("umount -l '" + m_unixDir + "'");
 }

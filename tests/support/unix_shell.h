@@ -26,11 +26,25 @@ public:
     bool Mounted() const { return m_mounted; }
     // The mount point as a Windows path, without a trailing backslash.
     const std::wstring& Directory() const { return m_dir; }
-    // Remounts read-only (true) or writable (false); false when that failed.
-    bool SetReadOnly(bool readOnly) const;
 
 private:
     std::wstring m_dir;
     std::string m_unixDir;
     bool m_mounted = false;
+};
+
+// Makes an existing directory read-only for new opens (a read-only bind mount of it onto
+// itself) until destroyed; files already open for writing stay writable.
+class CReadOnlyFolder {
+public:
+    explicit CReadOnlyFolder(const std::wstring& windowsDir);
+    ~CReadOnlyFolder();
+    CReadOnlyFolder(const CReadOnlyFolder&) = delete;
+    CReadOnlyFolder& operator=(const CReadOnlyFolder&) = delete;
+
+    bool Active() const { return m_active; }
+
+private:
+    std::string m_unixDir;
+    bool m_active = false;
 };
