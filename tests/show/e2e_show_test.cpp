@@ -4,9 +4,12 @@
 //  - the frame: centred, fitted to the form, its size and title kept;
 //  - closing: one CloseCard before the control goes, exit code 0, the card free again;
 //  - starts that show no window: control not registered, /Embedding, /Automation, /dde;
-//  - Ctrl+N keeps one set of everything; Ctrl+S saves an empty file and lists it.
+//  - Ctrl+N keeps one set of everything; Ctrl+S saves an empty file and lists it;
+//  - open then save leaves the file; Save As asks before an existing file; printing
+//    without a printer is said.
 #include <windows.h>
 #include <commctrl.h>
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
@@ -374,7 +377,7 @@ TEST_F(ShowTest, NewDocumentLeavesOneSetOfEverything) {
     CloseProgram(frame);
 }
 
-TEST_F(ShowTest, AboutBoxAndPrintingAnswerAndReturn) {
+TEST_F(ShowTest, AboutBoxAnswersAndReturns) {
     HWND frame = StartProgram(1);
     ASSERT_NE(frame, nullptr);
     // Nothing in the program's interface issues the about command; it is sent.
@@ -387,20 +390,53 @@ TEST_F(ShowTest, AboutBoxAndPrintingAnswerAndReturn) {
     ASSERT_TRUE(CloseDialog(about));
     EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
 
-    // Ctrl+P: one blank page, or with no printer nothing at all; never a hang.
-    const size_t before = m_program->TraceLines().size();
+    CloseProgram(frame);
+}
+
+// With a printer: the print dialog, one blank page. Without (as in the test prefixes): the
+// operator is told, by the print dialog itself (Wine's says it) or by the program.
+TEST_F(ShowTest, PrintingWithoutAPrinterIsSaidAndNeverHangs) {
+    DWORD needed = 0;
+    DWORD printers = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &printers);
+    const bool havePrinter = needed > 0;
+    HWND frame = StartProgram(1);
+    ASSERT_NE(frame, nullptr);
+
+    size_t before = m_program->TraceLines().size();
     ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'P'}));
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            const std::vector<HWND> dialogs = m_program->Dialogs();
-            if (!dialogs.empty()) dialog = dialogs.front();
-            return dialog || m_program->WaitForTraceLine(L"print:", before, 0) >= 0;
-        },
-        kWait));
-    if (dialog) CloseDialog(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    HWND dialog = m_program->WaitForDialog(kWait);
+    ASSERT_NE(dialog, nullptr) << "Ctrl+P showed nothing";
+    if (havePrinter) {
+        ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
+    } else {
+        // The platform's own box, with nothing but OK.
+        EXPECT_NE(WindowText(dialog), L"Kestrin运动控制卡");
+        EXPECT_FALSE(MessageBoxText(dialog).empty());
+        EXPECT_EQ(GetDlgItem(dialog, IDCANCEL), nullptr);
+        ASSERT_TRUE(CloseDialog(dialog, IDOK));
+    }
+    EXPECT_GE(m_program->WaitForTraceLine(L"print: no printer chosen", before, kWait), 0)
+        << DumpLines(m_program->TraceLines());
+    // Said once: no second box after the first.
     DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    EXPECT_TRUE(m_program->Dialogs().empty());
+
+    // Printing without the dialog: the default printer, or the program's own word.
+    before = m_program->TraceLines().size();
+    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    if (havePrinter) {
+        EXPECT_GE(m_program->WaitForTraceLine(L"print: one page", before, kWait), 0);
+    } else {
+        dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr) << DumpLines(m_program->TraceLines());
+        EXPECT_EQ(WindowText(dialog), L"Kestrin运动控制卡");
+        EXPECT_EQ(MessageBoxText(dialog), L"没有安装打印机，无法打印。");
+        ASSERT_TRUE(CloseDialog(dialog, IDOK));
+        EXPECT_GE(m_program->WaitForTraceLine(L"print: no printer", before, kWait), 0);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
     EXPECT_NE(SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
     CloseProgram(frame);
 }
@@ -429,6 +465,118 @@ TEST_F(ShowTest, SavingTheUntitledDocumentWritesAnEmptyFileAndListsIt) {
                            &bytes),
               ERROR_SUCCESS);
     EXPECT_EQ(_wcsicmp(listed, file.c_str()), 0);
+}
+
+// The document holds no data: saving it never truncates a file it did not make.
+TEST_F(ShowTest, OpenThenSaveKeepsTheFileAndSaveAsAsksBeforeAnExistingOne) {
+    const std::string settings(160, '\x5a');
+    const std::string other = "someone else's data";
+    CLaunchOptions options;
+    options.exePath = ShowExe();
+    options.files = {{L"vorn305q.vo", settings}, {L"other.dat", other}};
+    m_program = std::make_unique<CGuiProcess>(options);
+    HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
+    ASSERT_NE(frame, nullptr);
+    const std::wstring settingsPath = m_program->Directory() + L"\\vorn305q.vo";
+    const std::wstring otherPath = m_program->Directory() + L"\\other.dat";
+    const auto bytes = [](const std::wstring& path) {
+        CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        std::string content(4096, '\0');
+        DWORD got = 0;
+        if (file.Get() == INVALID_HANDLE_VALUE ||
+            !ReadFile(file.Get(), &content[0], 4096, &got, nullptr))
+            return std::string("<unreadable>");
+        content.resize(got);
+        return content;
+    };
+    const auto open = [&](const std::wstring& path) {
+        const size_t before = m_program->TraceLines().size();
+        EXPECT_TRUE(PressKeys(frame, {VK_CONTROL, 'O'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        EXPECT_NE(dialog, nullptr);
+        if (dialog) EXPECT_TRUE(AnswerFileDialog(dialog, path));
+        return m_program->WaitForTraceLine(L"document opened: ", before, kWait) >= 0;
+    };
+    const auto save = [&] {
+        const size_t before = m_program->TraceLines().size();
+        EXPECT_TRUE(PressKeys(frame, {VK_CONTROL, 'S'}));
+        return m_program->WaitForTraceLine(L"document saved: ", before, kWait) >= 0;
+    };
+
+    // Opened while another program writes to it, then saved: not a byte changes.
+    {
+        CHandle writer(CreateFileW(otherPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_NE(writer.Get(), INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(open(otherPath)) << DumpLines(m_program->TraceLines());
+    }
+    ASSERT_TRUE(save());
+    EXPECT_EQ(bytes(otherPath), other);
+    // The settings file the same way.
+    ASSERT_TRUE(open(settingsPath));
+    ASSERT_TRUE(save());
+    EXPECT_EQ(bytes(settingsPath), settings);
+    EXPECT_TRUE(m_program->Dialogs().empty());
+
+    // Held by another program without sharing: the open fails and says so.
+    {
+        CHandle held(CreateFileW(otherPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_NE(held.Get(), INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(PressKeys(frame, {VK_CONTROL, 'O'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(AnswerFileDialog(dialog, otherPath));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (HWND d : m_program->Dialogs())
+                    if (WindowText(d) == L"Kestrin运动控制卡") box = d;
+                return box != nullptr;
+            },
+            kWait));
+        const std::wstring text = MessageBoxText(box);
+        EXPECT_NE(text.find(otherPath), std::wstring::npos) << DumpLines({text});
+        EXPECT_NE(text.find(L"(错误 32)"), std::wstring::npos) << DumpLines({text});
+        ASSERT_TRUE(CloseDialog(box, IDOK));
+        EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    }
+
+    // New, then Save As onto an existing file: the file dialog asks first; no keeps the file
+    // and saves nothing, yes keeps the file too (the document has nothing to put in it).
+    ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'N'}));
+    ASSERT_GE(m_program->WaitForTraceLine(L"document new", 0, kWait), 0);
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        const size_t before = m_program->TraceLines().size();
+        ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'S'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(AnswerFileDialog(dialog, otherPath));
+        HWND prompt = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (HWND d : m_program->Dialogs())
+                    if (d != dialog) prompt = d;
+                return prompt != nullptr;
+            },
+            kWait));
+        ASSERT_NE(GetDlgItem(prompt, answer), nullptr);
+        ASSERT_TRUE(CloseDialog(prompt, answer));
+        if (answer == IDNO) {
+            EXPECT_TRUE(WaitUntil([&] { return !IsVisible(prompt); }, kWait));
+            ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
+            EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+            EXPECT_LT(m_program->WaitForTraceLine(L"document saved: ", before, 500), 0);
+        } else {
+            EXPECT_GE(m_program->WaitForTraceLine(L"document saved: ", before, kWait), 0);
+            EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+        }
+        EXPECT_EQ(bytes(otherPath), other);
+    }
+    CloseProgram(frame);
 }
 
 }  // namespace
