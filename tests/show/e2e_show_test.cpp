@@ -122,6 +122,102 @@ int CountDescendants(HWND parent, int id) {
     return count;
 }
 
+// A PostScript printer of Wine's own driver whose port is a file of this machine, made the
+// default for as long as the object lives; Installed() tells whether the prefix took it.
+class CFilePrinter {
+public:
+    explicit CFilePrinter(const std::wstring& outputWindowsPath) {
+        m_port = ToUnixPath(outputWindowsPath);
+        wchar_t driverDir[MAX_PATH] = {};
+        DWORD needed = 0;
+        if (m_port.empty() ||
+            !GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(driverDir),
+                                        sizeof driverDir, &needed))
+            return;
+        // The driver needs a description of the printer: one page size is enough.
+        const std::wstring versionDir = std::wstring(driverDir) + L"\\3";
+        CreateDirectoryW(versionDir.c_str(), nullptr);
+        static const char kPpd[] =
+            "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+            "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n"
+            "*PCFileName: \"VORNTEST.PPD\"\n*Manufacturer: \"Vorn\"\n"
+            "*ModelName: \"Vorn Test Printer\"\n*NickName: \"Vorn Test Printer\"\n"
+            "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n"
+            "*DefaultResolution: 300dpi\n*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
+            "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+            "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+            "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
+        CHandle ppd(CreateFileW((versionDir + L"\\vorn-test.ppd").c_str(), GENERIC_WRITE, 0,
+                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (ppd.Get() == INVALID_HANDLE_VALUE ||
+            !WriteFile(ppd.Get(), kPpd, sizeof kPpd - 1, &written, nullptr))
+            return;
+        ppd.Reset();
+        DRIVER_INFO_3W driver = {};
+        driver.cVersion = 3;
+        driver.pName = const_cast<wchar_t*>(kName);
+        driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
+        driver.pDataFile = const_cast<wchar_t*>(L"vorn-test.ppd");
+        driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+        if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) return;
+        HKEY ports = nullptr;
+        if (RegCreateKeyW(HKEY_LOCAL_MACHINE,
+                          L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
+                          &ports) == ERROR_SUCCESS) {
+            RegSetValueExW(ports, m_port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                           sizeof(wchar_t));
+            RegCloseKey(ports);
+        }
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = const_cast<wchar_t*>(kName);
+        info.pPortName = &m_port[0];
+        info.pDriverName = const_cast<wchar_t*>(kName);
+        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+        info.pDatatype = const_cast<wchar_t*>(L"RAW");
+        const HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+        if (printer == nullptr) return;
+        ClosePrinter(printer);
+        m_installed = SetDefaultPrinterW(kName) != FALSE;
+    }
+    ~CFilePrinter() {
+        HANDLE printer = nullptr;
+        if (OpenPrinterW(const_cast<wchar_t*>(kName), &printer, nullptr)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+    }
+    CFilePrinter(const CFilePrinter&) = delete;
+    CFilePrinter& operator=(const CFilePrinter&) = delete;
+
+    bool Installed() const { return m_installed; }
+
+private:
+    static constexpr wchar_t kName[] = L"Vorn Test Printer";
+    std::wstring m_port;
+    bool m_installed = false;
+};
+
+// The lines of a file that start with prefix.
+int CountLinesStarting(const std::wstring& path, const std::string& prefix) {
+    CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file.Get() != INVALID_HANDLE_VALUE &&
+           ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    int count = 0;
+    for (size_t at = 0; at < text.size();) {
+        if (text.compare(at, prefix.size(), prefix) == 0) ++count;
+        const size_t nl = text.find('\n', at);
+        if (nl == std::string::npos) break;
+        at = nl + 1;
+    }
+    return count;
+}
+
 class ShowTest : public ::testing::Test {
 protected:
     // Starts the program and waits for the frame with the card selector filled in (or,
@@ -467,6 +563,45 @@ TEST_F(ShowTest, SavingTheUntitledDocumentWritesAnEmptyFileAndListsIt) {
     EXPECT_EQ(_wcsicmp(listed, file.c_str()), 0);
 }
 
+// With a printer: Ctrl+P shows the print dialog; OK prints one blank page, Cancel nothing;
+// printing without the dialog goes to the default printer.
+TEST_F(ShowTest, PrintingWithAPrinterPrintsOneBlankPage) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring output =
+        std::wstring(temp) + L"vorn-printed-" + std::to_wstring(GetCurrentProcessId()) + L".ps";
+    DeleteFileW(output.c_str());
+    CFilePrinter printer(output);
+    if (!printer.Installed()) GTEST_SKIP() << "no printer could be installed in this prefix";
+    HWND frame = StartProgram(1);
+    ASSERT_NE(frame, nullptr);
+
+    for (const int answer : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(answer);
+        const size_t before = m_program->TraceLines().size();
+        ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'P'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_NE(WindowText(dialog), L"Kestrin运动控制卡");  // the platform's print dialog
+        ASSERT_TRUE(CloseDialog(dialog, answer));
+        const wchar_t* const outcome =
+            answer == IDOK ? L"print: one page" : L"print: no printer chosen";
+        EXPECT_GE(m_program->WaitForTraceLine(outcome, before, kWait), 0)
+            << DumpLines(m_program->TraceLines());
+        EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+        EXPECT_EQ(CountLinesStarting(output, "%%Page:"), answer == IDOK ? 1 : 0);
+    }
+    ASSERT_TRUE(DeleteFileW(output.c_str()));
+    const size_t before = m_program->TraceLines().size();
+    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    EXPECT_GE(m_program->WaitForTraceLine(L"print: one page", before, kWait), 0)
+        << DumpLines(m_program->TraceLines());
+    EXPECT_TRUE(m_program->Dialogs().empty());
+    EXPECT_EQ(CountLinesStarting(output, "%%Page:"), 1);
+    CloseProgram(frame);
+    DeleteFileW(output.c_str());
+}
+
 // The document holds no data: saving it never truncates a file it did not make.
 TEST_F(ShowTest, OpenThenSaveKeepsTheFileAndSaveAsAsksBeforeAnExistingOne) {
     const std::string settings(160, '\x5a');
@@ -495,7 +630,9 @@ TEST_F(ShowTest, OpenThenSaveKeepsTheFileAndSaveAsAsksBeforeAnExistingOne) {
         EXPECT_TRUE(PressKeys(frame, {VK_CONTROL, 'O'}));
         HWND dialog = m_program->WaitForDialog(kWait);
         EXPECT_NE(dialog, nullptr);
-        if (dialog) EXPECT_TRUE(AnswerFileDialog(dialog, path));
+        if (dialog) {
+            EXPECT_TRUE(AnswerFileDialog(dialog, path));
+        }
         return m_program->WaitForTraceLine(L"document opened: ", before, kWait) >= 0;
     };
     const auto save = [&] {
