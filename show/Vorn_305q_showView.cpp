@@ -280,7 +280,7 @@ void CVorn_305q_showView::LoadSettings() {
 }
 
 void CVorn_305q_showView::ReportUnreadSettings() const {
-    AfxMessageBox(L"无法读取配置文件 " + SettingsFilePath(theApp.m_strProgramDir) + L"：" +
+    AfxMessageBox(L"无法读取配置文件：\n" + SettingsFilePath(theApp.m_strProgramDir) + L"\n原因：" +
                   SystemErrorText(m_settingsReadError) +
                   L"\n其中的配置没有加载。保存配置时会先问您是否替换这个文件。");
 }
@@ -295,10 +295,11 @@ void CVorn_305q_showView::OnSaveConfig() {
     // that has gone since holds nothing to lose.
     if (m_settingsReadError != ERROR_SUCCESS &&
         GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        const int answer = AfxMessageBox(
-            L"配置文件 " + path + L" 在启动时无法读取（" + SystemErrorText(m_settingsReadError) +
-                L"），其中的配置没有加载。\n保存会用本次的配置替换它，原有内容将丢失。是否保存？",
-            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        const int answer =
+            AfxMessageBox(L"配置文件在启动时无法读取，其中的配置没有加载：\n" + path + L"\n原因：" +
+                              SystemErrorText(m_settingsReadError) +
+                              L"\n保存会用本次的配置替换它，原有内容将丢失。是否保存？",
+                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
         if (answer != IDYES) {
             Trace(L"settings not saved: the unread file is kept");
             return;
@@ -310,8 +311,8 @@ void CVorn_305q_showView::OnSaveConfig() {
               static_cast<unsigned>(m_configRecords.size()), save.error);
         const std::wstring where =
             save.inTempFile ? L"（临时文件 " + SettingsTempPath(path) + L"）" : std::wstring();
-        AfxMessageBox(L"配置没有保存到 " + path + where + L"：" + SystemErrorText(save.error) +
-                      L"\n原来的文件没有改动。");
+        AfxMessageBox(L"配置没有保存：\n" + path + L"\n原因" + where + L"：" +
+                      SystemErrorText(save.error) + L"\n原来的文件没有改动。");
         return;
     }
     m_settingsReadError = ERROR_SUCCESS;

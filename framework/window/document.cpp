@@ -36,7 +36,7 @@ BOOL CDocument::OnOpenDocument(const std::wstring& path) {
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         Trace(L"Cannot open the document %lu", error);
-        AfxMessageBox(L"无法打开文件 " + path + L"：" + SystemErrorText(error));
+        AfxMessageBox(L"无法打开文件：\n" + path + L"\n原因：" + SystemErrorText(error));
         return FALSE;
     }
     CloseHandle(file);
@@ -64,7 +64,7 @@ BOOL CDocument::OnSaveDocument(const std::wstring& path) {
     }
     if (error != ERROR_SUCCESS) {
         Trace(L"Cannot save the document %lu", error);
-        AfxMessageBox(L"无法保存文件 " + path + L"：" + SystemErrorText(error));
+        AfxMessageBox(L"无法保存文件：\n" + path + L"\n原因：" + SystemErrorText(error));
         return FALSE;
     }
     return TRUE;

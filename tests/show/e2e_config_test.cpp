@@ -525,7 +525,7 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
         ASSERT_NE(Start(std::string(), false), nullptr);
         HWND box = m_program->WaitForDialog(kWait);
         ASSERT_NE(box, nullptr);
-        EXPECT_NE(MessageBoxText(box).find(L"无法读取配置文件 " + SettingsPath()),
+        EXPECT_NE(MessageBoxText(box).find(L"无法读取配置文件：\n" + SettingsPath() + L"\n原因："),
                   std::wstring::npos)
             << DumpLines({MessageBoxText(box)});
         ASSERT_TRUE(CloseDialog(box, IDOK));
@@ -536,7 +536,7 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
         box = m_program->WaitForDialog(kWait);
         ASSERT_NE(box, nullptr);
         ASSERT_TRUE(CloseDialog(box, IDYES));
-        const std::wstring failure = L"配置没有保存到 " + SettingsPath();
+        const std::wstring failure = L"配置没有保存：\n" + SettingsPath() + L"\n原因";
         ASSERT_TRUE(WaitUntil(
             [&] {
                 box = m_program->WaitForDialog(0);
