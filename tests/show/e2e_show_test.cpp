@@ -122,12 +122,12 @@ int CountDescendants(HWND parent, int id) {
     return count;
 }
 
-// A PostScript printer of Wine's own driver whose port is a file of this machine, made the
-// default for as long as the object lives; Installed() tells whether the prefix took it.
-class CFilePrinter {
+// A PostScript printer of Wine's own driver on the given port (a file of this machine, by
+// its Unix path, or a device port), made the default for as long as the object lives;
+// Installed() tells whether the prefix took it.
+class CTestPrinter {
 public:
-    explicit CFilePrinter(const std::wstring& outputWindowsPath) {
-        m_port = ToUnixPath(outputWindowsPath);
+    explicit CTestPrinter(const std::wstring& port) : m_port(port) {
         wchar_t driverDir[MAX_PATH] = {};
         DWORD needed = 0;
         if (m_port.empty() ||
@@ -180,15 +180,15 @@ public:
         ClosePrinter(printer);
         m_installed = SetDefaultPrinterW(kName) != FALSE;
     }
-    ~CFilePrinter() {
+    ~CTestPrinter() {
         HANDLE printer = nullptr;
         if (OpenPrinterW(const_cast<wchar_t*>(kName), &printer, nullptr)) {
             DeletePrinter(printer);
             ClosePrinter(printer);
         }
     }
-    CFilePrinter(const CFilePrinter&) = delete;
-    CFilePrinter& operator=(const CFilePrinter&) = delete;
+    CTestPrinter(const CTestPrinter&) = delete;
+    CTestPrinter& operator=(const CTestPrinter&) = delete;
 
     bool Installed() const { return m_installed; }
 
@@ -571,7 +571,7 @@ TEST_F(ShowTest, PrintingWithAPrinterPrintsOneBlankPage) {
     const std::wstring output =
         std::wstring(temp) + L"vorn-printed-" + std::to_wstring(GetCurrentProcessId()) + L".ps";
     DeleteFileW(output.c_str());
-    CFilePrinter printer(output);
+    CTestPrinter printer(ToUnixPath(output));
     if (!printer.Installed()) GTEST_SKIP() << "no printer could be installed in this prefix";
     HWND frame = StartProgram(1);
     ASSERT_NE(frame, nullptr);
@@ -600,6 +600,24 @@ TEST_F(ShowTest, PrintingWithAPrinterPrintsOneBlankPage) {
     EXPECT_EQ(CountLinesStarting(output, "%%Page:"), 1);
     CloseProgram(frame);
     DeleteFileW(output.c_str());
+}
+
+// A printer whose port cannot be written (no parallel port here): the failure is said.
+TEST_F(ShowTest, APrintThatFailsIsSaid) {
+    CTestPrinter printer(L"LPT1:");
+    if (!printer.Installed()) GTEST_SKIP() << "no printer could be installed in this prefix";
+    HWND frame = StartProgram(1);
+    ASSERT_NE(frame, nullptr);
+    const size_t before = m_program->TraceLines().size();
+    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    HWND box = m_program->WaitForDialog(kWait);
+    ASSERT_NE(box, nullptr) << DumpLines(m_program->TraceLines());
+    EXPECT_EQ(WindowText(box), L"Kestrin运动控制卡");
+    EXPECT_EQ(MessageBoxText(box).rfind(L"无法打印：", 0), 0u) << DumpLines({MessageBoxText(box)});
+    ASSERT_TRUE(CloseDialog(box, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    EXPECT_LT(m_program->WaitForTraceLine(L"print: one page", before, 0), 0);
+    CloseProgram(frame);
 }
 
 // The document holds no data: saving it never truncates a file it did not make.
