@@ -1,9 +1,12 @@
 #include "Vorn_305q_showView.h"
 
+#include <cderr.h>
 #include <commdlg.h>
+
 #include <algorithm>
 #include <iterator>
-#include <winspool.h>
+#include <memory>
+#include <type_traits>
 
 #include "ConfigDialog.h"
 #include "MainFrm.h"
@@ -13,6 +16,8 @@
 #include "app.h"
 #include "config_words.h"
 #include "document.h"
+#include "error_text.h"
+#include "format.h"
 #include "resource.h"
 #include "settings_file.h"
 #include "trace.h"
@@ -27,6 +32,9 @@ constexpr BYTE kFormControlState[20] = {0, 0, 0,    0,    0x00, 0x00, 0x01, 0x00
 constexpr ULONG kContainerWord = 4;
 
 constexpr DISPID kFireInterrupt = 1;
+
+// Posted by the settings load, so that its message shows over the main window.
+constexpr UINT kReportUnreadSettings = WM_APP + 1;
 
 bool IsPageCommand(UINT id) {
     switch (id) {
@@ -258,16 +266,57 @@ void CVorn_305q_showView::SendAxisConfig(const AxisConfig& config, int card, int
 }
 
 void CVorn_305q_showView::LoadSettings() {
-    const size_t loaded =
-        LoadSettingsFile(SettingsFilePath(theApp.m_strProgramDir), m_configRecords);
-    Trace(L"settings loaded: %u records", static_cast<unsigned>(loaded));
+    const std::wstring path = SettingsFilePath(theApp.m_strProgramDir);
+    if (!RemoveStaleSettingsTemp(path)) Trace(L"settings: the old temporary file stays");
+    const SettingsLoad load = LoadSettingsFile(path, m_configRecords);
+    if (load.error != ERROR_SUCCESS) {
+        m_settingsReadError = load.error;
+        Trace(L"settings unreadable: error %lu", load.error);
+        // Said once the main window is up, over it.
+        PostMessageW(GetSafeHwnd(), kReportUnreadSettings, 0, 0);
+        return;
+    }
+    Trace(L"settings loaded: %u records", static_cast<unsigned>(load.records));
+}
+
+void CVorn_305q_showView::ReportUnreadSettings() const {
+    AfxMessageBox(L"无法读取配置文件：\n" + SettingsFilePath(theApp.m_strProgramDir) + L"\n原因：" +
+                  SystemErrorText(m_settingsReadError) +
+                  L"\n其中的配置没有加载。保存配置时会先问您是否替换这个文件。");
 }
 
 void CVorn_305q_showView::OnSaveConfig() {
-    const bool saved = SaveSettingsFile(SettingsFilePath(theApp.m_strProgramDir), m_configRecords);
-    Trace(
-        saved ? L"settings saved: %u records written" : L"settings saved: %u records, not written",
-        static_cast<unsigned>(m_configRecords.size()));
+    if (m_configRecords.empty()) {
+        Trace(L"settings saved: no records, nothing written");
+        return;
+    }
+    const std::wstring path = SettingsFilePath(theApp.m_strProgramDir);
+    // A file that could not be read is the operator's until the operator gives it up; one
+    // that has gone since holds nothing to lose.
+    if (m_settingsReadError != ERROR_SUCCESS &&
+        GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        const int answer =
+            AfxMessageBox(L"配置文件在启动时无法读取，其中的配置没有加载：\n" + path + L"\n原因：" +
+                              SystemErrorText(m_settingsReadError) +
+                              L"\n保存会用本次的配置替换它，原有内容将丢失。是否保存？",
+                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) {
+            Trace(L"settings not saved: the unread file is kept");
+            return;
+        }
+    }
+    const SettingsSave save = SaveSettingsFile(path, m_configRecords);
+    if (!save.written) {
+        Trace(L"settings saved: %u records, not written, error %lu",
+              static_cast<unsigned>(m_configRecords.size()), save.error);
+        const std::wstring where =
+            save.inTempFile ? L"（临时文件 " + SettingsTempPath(path) + L"）" : std::wstring();
+        AfxMessageBox(L"配置没有保存：\n" + path + L"\n原因" + where + L"：" +
+                      SystemErrorText(save.error) + L"\n原来的文件没有改动。");
+        return;
+    }
+    m_settingsReadError = ERROR_SUCCESS;
+    Trace(L"settings saved: %u records written", static_cast<unsigned>(m_configRecords.size()));
 }
 
 void CVorn_305q_showView::OnLoadDefaultConfig() {
@@ -344,38 +393,57 @@ bool CVorn_305q_showView::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CVorn_305q_showView::OnFilePrint(bool withDialog) {
-    // Without a printer there is nothing to ask for: the dialog would only complain.
-    DWORD needed = 0;
-    DWORD printers = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
-                  &printers);
-    if (needed == 0) {
-        Trace(L"print: no printer");
-        return;
-    }
     PRINTDLGW print = {};
     print.lStructSize = sizeof(print);
     print.hwndOwner = GetParent(GetSafeHwnd());
-    print.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
+    // Where the platform honours it, the warning about a missing printer is ours below.
+    print.Flags =
+        PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOWARNING;
     if (!withDialog) print.Flags |= PD_RETURNDEFAULT;
     const BOOL chosen = PrintDlgW(&print);
+    const DWORD dialogError = CommDlgExtendedError();
     if (print.hDevMode != nullptr) GlobalFree(print.hDevMode);
     if (print.hDevNames != nullptr) GlobalFree(print.hDevNames);
     if (!chosen || print.hDC == nullptr) {
-        Trace(L"print: no printer chosen (%lu)", CommDlgExtendedError());
+        if (dialogError == 0) {
+            // Cancelled, or (Wine) the dialog has said itself that there is no printer.
+            Trace(L"print: no printer chosen");
+        } else if (dialogError == PDERR_NODEFAULTPRN || dialogError == PDERR_NODEVICES) {
+            Trace(L"print: no printer");
+            AfxMessageBox(L"没有安装打印机，无法打印。");
+        } else {
+            Trace(L"print: the print dialog failed (0x%lX)", dialogError);
+            AfxMessageBox(Format(L"无法打印：打印对话框出错（0x%lX）。", dialogError));
+        }
         return;
     }
+    const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> dc(print.hDC, &DeleteDC);
     const std::wstring title = GetDocument() != nullptr ? GetDocument()->GetTitle() : L"";
     DOCINFOW doc = {};
     doc.cbSize = sizeof(doc);
     doc.lpszDocName = title.c_str();
     // One page, blank: the view draws nothing.
-    if (StartDocW(print.hDC, &doc) > 0) {
-        if (StartPage(print.hDC) > 0) EndPage(print.hDC);
-        EndDoc(print.hDC);
-        Trace(L"print: one page");
+    if (StartDocW(dc.get(), &doc) <= 0) {
+        const DWORD error = GetLastError();
+        Trace(L"print: not started, error %lu", error);
+        AfxMessageBox(L"无法打印：" + SystemErrorText(error));
+        return;
     }
-    DeleteDC(print.hDC);
+    const bool printed = StartPage(dc.get()) > 0 && EndPage(dc.get()) > 0;
+    const DWORD error = GetLastError();
+    if (!printed) {
+        AbortDoc(dc.get());
+        Trace(L"print: page failed, error %lu", error);
+        AfxMessageBox(L"无法打印：" + SystemErrorText(error));
+        return;
+    }
+    if (EndDoc(dc.get()) <= 0) {
+        const DWORD endError = GetLastError();
+        Trace(L"print: not finished, error %lu", endError);
+        AfxMessageBox(L"无法打印：" + SystemErrorText(endError));
+        return;
+    }
+    Trace(L"print: one page");
 }
 
 void CVorn_305q_showView::OnDestroy() {
@@ -393,6 +461,10 @@ LRESULT CVorn_305q_showView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) 
     if (msg == WM_DESTROY) {
         OnDestroy();
         return CFormView::WindowProc(msg, wParam, lParam);
+    }
+    if (msg == kReportUnreadSettings) {
+        ReportUnreadSettings();
+        return 0;
     }
     return CFormView::WindowProc(msg, wParam, lParam);
 }

@@ -83,6 +83,7 @@ private:
     template <class TPage>
     TPage* CreatePage(int page, const RECT& client);
     void LoadSettings();
+    void ReportUnreadSettings() const;
     void OnSaveConfig();
     void OnLoadDefaultConfig();
     void ApplyAxisConfig(AxisConfig* pConfig);
@@ -95,6 +96,9 @@ private:
     CEventSink m_sink;
     bool m_bInitialUpdateDone = false;  // the one-time steps ran
     AxisConfigList m_configRecords;     // the settings file's first, in file order
+    // Why the settings file could not be read at start; until a save replaces it with the
+    // operator's consent.
+    DWORD m_settingsReadError = ERROR_SUCCESS;
     MotionParamsList m_motionRecords;
     std::set<std::pair<int, int>> m_applied;  // (card, axis) pairs sent in this run
     std::vector<std::unique_ptr<CDialog>> m_pages;

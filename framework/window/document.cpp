@@ -4,6 +4,7 @@
 
 #include "app.h"
 #include "dialog.h"
+#include "error_text.h"
 #include "frame_wnd.h"
 #include "trace.h"
 
@@ -29,10 +30,13 @@ BOOL CDocument::OnNewDocument() {
 }
 
 BOOL CDocument::OnOpenDocument(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Another program may be working on the file: reading it must not need it to let go.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        Trace(L"Cannot open the document %lu", GetLastError());
+        const DWORD error = GetLastError();
+        Trace(L"Cannot open the document %lu", error);
+        AfxMessageBox(L"无法打开文件：\n" + path + L"\n原因：" + SystemErrorText(error));
         return FALSE;
     }
     CloseHandle(file);
@@ -41,13 +45,28 @@ BOOL CDocument::OnOpenDocument(const std::wstring& path) {
 }
 
 BOOL CDocument::OnSaveDocument(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // The document holds no data: a new file is made empty, and a file that exists already
+    // has nothing to gain from this document, so it is never truncated.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        Trace(L"Cannot save the document %lu", GetLastError());
+    DWORD error = ERROR_SUCCESS;
+    if (file != INVALID_HANDLE_VALUE) {
+        if (!CloseHandle(file)) error = GetLastError();
+    } else {
+        error = GetLastError();
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (error == ERROR_FILE_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            TraceText(L"document file kept as it is: " + path);
+            return TRUE;
+        }
+        if (error == ERROR_FILE_EXISTS) error = ERROR_ACCESS_DENIED;
+    }
+    if (error != ERROR_SUCCESS) {
+        Trace(L"Cannot save the document %lu", error);
+        AfxMessageBox(L"无法保存文件：\n" + path + L"\n原因：" + SystemErrorText(error));
         return FALSE;
     }
-    CloseHandle(file);
     return TRUE;
 }
 

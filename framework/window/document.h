@@ -16,9 +16,11 @@ class CSingleDocTemplate;
 class CDocument : public CCmdTarget {
 public:
     virtual BOOL OnNewDocument();
-    // Opens the file and closes it again: the document holds no data.
+    // Opens the file (another program may hold it open) and closes it again: the document
+    // holds no data. A failure is said in a message box.
     virtual BOOL OnOpenDocument(const std::wstring& path);
-    // Writes an empty file.
+    // Creates an empty file where none exists and leaves an existing file exactly as it is.
+    // A failure is said in a message box.
     virtual BOOL OnSaveDocument(const std::wstring& path);
     virtual void DeleteContents() {}
 

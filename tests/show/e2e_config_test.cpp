@@ -5,7 +5,8 @@
 //  - save writes the exact records; load defaults before and after the card is open;
 //  - a card held by another process: the page stays titled and unfilled until another
 //    pair opens the card;
-//  - Ctrl+N keeps one set of pages and records; bad settings files load without harm.
+//  - Ctrl+N keeps one set of pages and records; bad settings files load without harm, and
+//    one that is a directory is said.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -519,12 +520,32 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
         EXPECT_TRUE(saved == file + Bytes({Defaults(0, 0)}));
         Close();
     }
-    // A directory of that name: nothing loaded, the save fails silently and leaves it.
+    // A directory of that name: said at start; the save asks, fails, says so and leaves it.
     {
         ASSERT_NE(Start(std::string(), false), nullptr);
+        HWND box = m_program->WaitForDialog(kWait);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(MessageBoxText(box).find(L"无法读取配置文件：\n" + SettingsPath() + L"\n原因："),
+                  std::wstring::npos)
+            << DumpLines({MessageBoxText(box)});
+        ASSERT_TRUE(CloseDialog(box, IDOK));
+        EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
         Command(kConfig);
         EXPECT_TRUE(Checked(Page(), 1004));
-        Command(kSave);
+        PostMessageW(m_frame, WM_COMMAND, kSave, 0);
+        box = m_program->WaitForDialog(kWait);
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(CloseDialog(box, IDYES));
+        const std::wstring failure = L"配置没有保存：\n" + SettingsPath() + L"\n原因";
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                box = m_program->WaitForDialog(0);
+                return box && MessageBoxText(box).find(failure) != std::wstring::npos;
+            },
+            kWait))
+            << DumpLines(m_program->TraceLines());
+        ASSERT_TRUE(CloseDialog(box, IDOK));
+        EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
         const DWORD attributes = GetFileAttributesW(SettingsPath().c_str());
         EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
         EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);

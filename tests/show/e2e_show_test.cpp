@@ -4,9 +4,12 @@
 //  - the frame: centred, fitted to the form, its size and title kept;
 //  - closing: one CloseCard before the control goes, exit code 0, the card free again;
 //  - starts that show no window: control not registered, /Embedding, /Automation, /dde;
-//  - Ctrl+N keeps one set of everything; Ctrl+S saves an empty file and lists it.
+//  - Ctrl+N keeps one set of everything; Ctrl+S saves an empty file and lists it;
+//  - open then save leaves the file; Save As asks before an existing file; printing
+//    without a printer is said.
 #include <windows.h>
 #include <commctrl.h>
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
@@ -115,6 +118,102 @@ int CountDescendants(HWND parent, int id) {
     for (HWND child : Children(parent)) {
         if (GetDlgCtrlID(child) == id) ++count;
         count += CountDescendants(child, id);
+    }
+    return count;
+}
+
+// A PostScript printer of Wine's own driver on the given port (a file of this machine, by
+// its Unix path, or a device port), made the default for as long as the object lives;
+// Installed() tells whether the prefix took it.
+class CTestPrinter {
+public:
+    explicit CTestPrinter(const std::wstring& port) : m_port(port) {
+        wchar_t driverDir[MAX_PATH] = {};
+        DWORD needed = 0;
+        if (m_port.empty() ||
+            !GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(driverDir),
+                                        sizeof driverDir, &needed))
+            return;
+        // The driver needs a description of the printer: one page size is enough.
+        const std::wstring versionDir = std::wstring(driverDir) + L"\\3";
+        CreateDirectoryW(versionDir.c_str(), nullptr);
+        static const char kPpd[] =
+            "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+            "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n"
+            "*PCFileName: \"VORNTEST.PPD\"\n*Manufacturer: \"Vorn\"\n"
+            "*ModelName: \"Vorn Test Printer\"\n*NickName: \"Vorn Test Printer\"\n"
+            "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n"
+            "*DefaultResolution: 300dpi\n*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
+            "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+            "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+            "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
+        CHandle ppd(CreateFileW((versionDir + L"\\vorn-test.ppd").c_str(), GENERIC_WRITE, 0,
+                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (ppd.Get() == INVALID_HANDLE_VALUE ||
+            !WriteFile(ppd.Get(), kPpd, sizeof kPpd - 1, &written, nullptr))
+            return;
+        ppd.Reset();
+        DRIVER_INFO_3W driver = {};
+        driver.cVersion = 3;
+        driver.pName = const_cast<wchar_t*>(kName);
+        driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
+        driver.pDataFile = const_cast<wchar_t*>(L"vorn-test.ppd");
+        driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+        if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) return;
+        HKEY ports = nullptr;
+        if (RegCreateKeyW(HKEY_LOCAL_MACHINE,
+                          L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
+                          &ports) == ERROR_SUCCESS) {
+            RegSetValueExW(ports, m_port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                           sizeof(wchar_t));
+            RegCloseKey(ports);
+        }
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = const_cast<wchar_t*>(kName);
+        info.pPortName = &m_port[0];
+        info.pDriverName = const_cast<wchar_t*>(kName);
+        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+        info.pDatatype = const_cast<wchar_t*>(L"RAW");
+        const HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+        if (printer == nullptr) return;
+        ClosePrinter(printer);
+        m_installed = SetDefaultPrinterW(kName) != FALSE;
+    }
+    ~CTestPrinter() {
+        HANDLE printer = nullptr;
+        if (OpenPrinterW(const_cast<wchar_t*>(kName), &printer, nullptr)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+    }
+    CTestPrinter(const CTestPrinter&) = delete;
+    CTestPrinter& operator=(const CTestPrinter&) = delete;
+
+    bool Installed() const { return m_installed; }
+
+private:
+    static constexpr wchar_t kName[] = L"Vorn Test Printer";
+    std::wstring m_port;
+    bool m_installed = false;
+};
+
+// The lines of a file that start with prefix.
+int CountLinesStarting(const std::wstring& path, const std::string& prefix) {
+    CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file.Get() != INVALID_HANDLE_VALUE &&
+           ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    int count = 0;
+    for (size_t at = 0; at < text.size();) {
+        if (text.compare(at, prefix.size(), prefix) == 0) ++count;
+        const size_t nl = text.find('\n', at);
+        if (nl == std::string::npos) break;
+        at = nl + 1;
     }
     return count;
 }
@@ -374,7 +473,7 @@ TEST_F(ShowTest, NewDocumentLeavesOneSetOfEverything) {
     CloseProgram(frame);
 }
 
-TEST_F(ShowTest, AboutBoxAndPrintingAnswerAndReturn) {
+TEST_F(ShowTest, AboutBoxAnswersAndReturns) {
     HWND frame = StartProgram(1);
     ASSERT_NE(frame, nullptr);
     // Nothing in the program's interface issues the about command; it is sent.
@@ -387,20 +486,53 @@ TEST_F(ShowTest, AboutBoxAndPrintingAnswerAndReturn) {
     ASSERT_TRUE(CloseDialog(about));
     EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
 
-    // Ctrl+P: one blank page, or with no printer nothing at all; never a hang.
-    const size_t before = m_program->TraceLines().size();
+    CloseProgram(frame);
+}
+
+// With a printer: the print dialog, one blank page. Without (as in the test prefixes): the
+// operator is told, by the print dialog itself (Wine's says it) or by the program.
+TEST_F(ShowTest, PrintingWithoutAPrinterIsSaidAndNeverHangs) {
+    DWORD needed = 0;
+    DWORD printers = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &printers);
+    const bool havePrinter = needed > 0;
+    HWND frame = StartProgram(1);
+    ASSERT_NE(frame, nullptr);
+
+    size_t before = m_program->TraceLines().size();
     ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'P'}));
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            const std::vector<HWND> dialogs = m_program->Dialogs();
-            if (!dialogs.empty()) dialog = dialogs.front();
-            return dialog || m_program->WaitForTraceLine(L"print:", before, 0) >= 0;
-        },
-        kWait));
-    if (dialog) CloseDialog(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    HWND dialog = m_program->WaitForDialog(kWait);
+    ASSERT_NE(dialog, nullptr) << "Ctrl+P showed nothing";
+    if (havePrinter) {
+        ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
+    } else {
+        // The platform's own box, with nothing but OK.
+        EXPECT_NE(WindowText(dialog), L"Kestrin运动控制卡");
+        EXPECT_FALSE(MessageBoxText(dialog).empty());
+        EXPECT_EQ(GetDlgItem(dialog, IDCANCEL), nullptr);
+        ASSERT_TRUE(CloseDialog(dialog, IDOK));
+    }
+    EXPECT_GE(m_program->WaitForTraceLine(L"print: no printer chosen", before, kWait), 0)
+        << DumpLines(m_program->TraceLines());
+    // Said once: no second box after the first.
     DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    EXPECT_TRUE(m_program->Dialogs().empty());
+
+    // Printing without the dialog: the default printer, or the program's own word.
+    before = m_program->TraceLines().size();
+    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    if (havePrinter) {
+        EXPECT_GE(m_program->WaitForTraceLine(L"print: one page", before, kWait), 0);
+    } else {
+        dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr) << DumpLines(m_program->TraceLines());
+        EXPECT_EQ(WindowText(dialog), L"Kestrin运动控制卡");
+        EXPECT_EQ(MessageBoxText(dialog), L"没有安装打印机，无法打印。");
+        ASSERT_TRUE(CloseDialog(dialog, IDOK));
+        EXPECT_GE(m_program->WaitForTraceLine(L"print: no printer", before, kWait), 0);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
     EXPECT_NE(SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
     CloseProgram(frame);
 }
@@ -429,6 +561,177 @@ TEST_F(ShowTest, SavingTheUntitledDocumentWritesAnEmptyFileAndListsIt) {
                            &bytes),
               ERROR_SUCCESS);
     EXPECT_EQ(_wcsicmp(listed, file.c_str()), 0);
+}
+
+// With a printer: Ctrl+P shows the print dialog; OK prints one blank page, Cancel nothing;
+// printing without the dialog goes to the default printer.
+TEST_F(ShowTest, PrintingWithAPrinterPrintsOneBlankPage) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring output =
+        std::wstring(temp) + L"vorn-printed-" + std::to_wstring(GetCurrentProcessId()) + L".ps";
+    DeleteFileW(output.c_str());
+    CTestPrinter printer(ToUnixPath(output));
+    if (!printer.Installed()) GTEST_SKIP() << "no printer could be installed in this prefix";
+    HWND frame = StartProgram(1);
+    ASSERT_NE(frame, nullptr);
+
+    for (const int answer : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(answer);
+        const size_t before = m_program->TraceLines().size();
+        ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'P'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_NE(WindowText(dialog), L"Kestrin运动控制卡");  // the platform's print dialog
+        ASSERT_TRUE(CloseDialog(dialog, answer));
+        const wchar_t* const outcome =
+            answer == IDOK ? L"print: one page" : L"print: no printer chosen";
+        EXPECT_GE(m_program->WaitForTraceLine(outcome, before, kWait), 0)
+            << DumpLines(m_program->TraceLines());
+        EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+        EXPECT_EQ(CountLinesStarting(output, "%%Page:"), answer == IDOK ? 1 : 0);
+    }
+    ASSERT_TRUE(DeleteFileW(output.c_str()));
+    const size_t before = m_program->TraceLines().size();
+    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    EXPECT_GE(m_program->WaitForTraceLine(L"print: one page", before, kWait), 0)
+        << DumpLines(m_program->TraceLines());
+    EXPECT_TRUE(m_program->Dialogs().empty());
+    EXPECT_EQ(CountLinesStarting(output, "%%Page:"), 1);
+    CloseProgram(frame);
+    DeleteFileW(output.c_str());
+}
+
+// A printer whose port cannot be written (no parallel port here): the failure is said.
+TEST_F(ShowTest, APrintThatFailsIsSaid) {
+    CTestPrinter printer(L"LPT1:");
+    if (!printer.Installed()) GTEST_SKIP() << "no printer could be installed in this prefix";
+    HWND frame = StartProgram(1);
+    ASSERT_NE(frame, nullptr);
+    const size_t before = m_program->TraceLines().size();
+    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    HWND box = m_program->WaitForDialog(kWait);
+    ASSERT_NE(box, nullptr) << DumpLines(m_program->TraceLines());
+    EXPECT_EQ(WindowText(box), L"Kestrin运动控制卡");
+    EXPECT_EQ(MessageBoxText(box).rfind(L"无法打印：", 0), 0u) << DumpLines({MessageBoxText(box)});
+    ASSERT_TRUE(CloseDialog(box, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    EXPECT_LT(m_program->WaitForTraceLine(L"print: one page", before, 0), 0);
+    CloseProgram(frame);
+}
+
+// The document holds no data: saving it never truncates a file it did not make.
+TEST_F(ShowTest, OpenThenSaveKeepsTheFileAndSaveAsAsksBeforeAnExistingOne) {
+    const std::string settings(160, '\x5a');
+    const std::string other = "someone else's data";
+    CLaunchOptions options;
+    options.exePath = ShowExe();
+    options.files = {{L"vorn305q.vo", settings}, {L"other.dat", other}};
+    m_program = std::make_unique<CGuiProcess>(options);
+    HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
+    ASSERT_NE(frame, nullptr);
+    const std::wstring settingsPath = m_program->Directory() + L"\\vorn305q.vo";
+    const std::wstring otherPath = m_program->Directory() + L"\\other.dat";
+    const auto bytes = [](const std::wstring& path) {
+        CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        std::string content(4096, '\0');
+        DWORD got = 0;
+        if (file.Get() == INVALID_HANDLE_VALUE ||
+            !ReadFile(file.Get(), &content[0], 4096, &got, nullptr))
+            return std::string("<unreadable>");
+        content.resize(got);
+        return content;
+    };
+    const auto open = [&](const std::wstring& path) {
+        const size_t before = m_program->TraceLines().size();
+        EXPECT_TRUE(PressKeys(frame, {VK_CONTROL, 'O'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        EXPECT_NE(dialog, nullptr);
+        if (dialog) {
+            EXPECT_TRUE(AnswerFileDialog(dialog, path));
+        }
+        return m_program->WaitForTraceLine(L"document opened: ", before, kWait) >= 0;
+    };
+    const auto save = [&] {
+        const size_t before = m_program->TraceLines().size();
+        EXPECT_TRUE(PressKeys(frame, {VK_CONTROL, 'S'}));
+        return m_program->WaitForTraceLine(L"document saved: ", before, kWait) >= 0;
+    };
+
+    // Opened while another program writes to it, then saved: not a byte changes.
+    {
+        CHandle writer(CreateFileW(otherPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_NE(writer.Get(), INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(open(otherPath)) << DumpLines(m_program->TraceLines());
+    }
+    ASSERT_TRUE(save());
+    EXPECT_EQ(bytes(otherPath), other);
+    // The settings file the same way.
+    ASSERT_TRUE(open(settingsPath));
+    ASSERT_TRUE(save());
+    EXPECT_EQ(bytes(settingsPath), settings);
+    EXPECT_TRUE(m_program->Dialogs().empty());
+
+    // Held by another program without sharing: the open fails and says so.
+    {
+        CHandle held(CreateFileW(otherPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_NE(held.Get(), INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(PressKeys(frame, {VK_CONTROL, 'O'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(AnswerFileDialog(dialog, otherPath));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (HWND d : m_program->Dialogs())
+                    if (WindowText(d) == L"Kestrin运动控制卡") box = d;
+                return box != nullptr;
+            },
+            kWait));
+        const std::wstring text = MessageBoxText(box);
+        EXPECT_NE(text.find(otherPath), std::wstring::npos) << DumpLines({text});
+        EXPECT_NE(text.find(L"(错误 32)"), std::wstring::npos) << DumpLines({text});
+        ASSERT_TRUE(CloseDialog(box, IDOK));
+        EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    }
+
+    // New, then Save As onto an existing file: the file dialog asks first; no keeps the file
+    // and saves nothing, yes keeps the file too (the document has nothing to put in it).
+    ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'N'}));
+    ASSERT_GE(m_program->WaitForTraceLine(L"document new", 0, kWait), 0);
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        const size_t before = m_program->TraceLines().size();
+        ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'S'}));
+        HWND dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(AnswerFileDialog(dialog, otherPath));
+        HWND prompt = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (HWND d : m_program->Dialogs())
+                    if (d != dialog) prompt = d;
+                return prompt != nullptr;
+            },
+            kWait));
+        ASSERT_NE(GetDlgItem(prompt, answer), nullptr);
+        ASSERT_TRUE(CloseDialog(prompt, answer));
+        if (answer == IDNO) {
+            EXPECT_TRUE(WaitUntil([&] { return !IsVisible(prompt); }, kWait));
+            ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
+            EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+            EXPECT_LT(m_program->WaitForTraceLine(L"document saved: ", before, 500), 0);
+        } else {
+            EXPECT_GE(m_program->WaitForTraceLine(L"document saved: ", before, kWait), 0);
+            EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+        }
+        EXPECT_EQ(bytes(otherPath), other);
+    }
+    CloseProgram(frame);
 }
 
 }  // namespace

@@ -305,6 +305,7 @@ CGuiProcess::CGuiProcess(const CLaunchOptions& options) {
             return;
         }
     }
+    if (options.beforeStart) options.beforeStart(m_dir);
     m_trace = m_dir + L"\\show-trace.log";
     m_chipTrace = m_dir + L"\\chip-trace.log";
     m_messageLog = m_dir + L"\\card-messages.log";

@@ -40,6 +40,9 @@ struct CLaunchOptions {
     // Files (name, bytes) and directories put beside the program before it starts.
     std::vector<std::pair<std::wstring, std::string>> files;
     std::vector<std::wstring> directories;
+    // Called with the program's directory once the files are there, before it starts (to
+    // hold one of them open, say).
+    std::function<void(const std::wstring& dir)> beforeStart;
 };
 
 // One run of a program. The destructor kills it if it still runs and removes its

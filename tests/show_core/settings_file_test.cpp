@@ -1,15 +1,18 @@
-// Records and the settings file: layout, defaults, loading any file, and saves that either
-// replace the file completely or leave it exactly as it was.
+// Records and the settings file: layout, defaults, loading any file (a missing one is no
+// error, one that cannot be read whole is, and adds nothing), and saves that either replace
+// the file completely or leave it exactly as it was and say why.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "settings_file.h"
+#include "unix_shell.h"
 
 namespace {
 
@@ -166,7 +169,7 @@ TEST_F(SettingsFileTest, WholeRecordsOnlyAndASaveOfWholeRecords) {
     const Bytes file = RandomBytes(170, 7);
     WriteBytes(m_path, file);
     AxisConfigList list;
-    ASSERT_EQ(LoadSettingsFile(m_path, list), 2u);
+    ASSERT_EQ(LoadSettingsFile(m_path, list).records, 2u);
     ASSERT_EQ(list.size(), 2u);
     for (int i = 0; i < 2; ++i) {
         uint8_t bytes[80];
@@ -176,13 +179,13 @@ TEST_F(SettingsFileTest, WholeRecordsOnlyAndASaveOfWholeRecords) {
     EXPECT_EQ(static_cast<uint32_t>(list[1]->nAxis),
               file[84] | file[85] << 8 | file[86] << 16 | uint32_t{file[87]} << 24);
 
-    ASSERT_TRUE(SaveSettingsFile(m_path, list));
+    ASSERT_TRUE(SaveSettingsFile(m_path, list).written);
     EXPECT_EQ(ReadBytes(m_path), Bytes(file.begin(), file.begin() + 160));
     EXPECT_FALSE(Exists(m_path + L".tmp"));
 
     WriteBytes(m_path, RandomBytes(160, 8));
     AxisConfigList appended = ListOf({MakeAxisConfig(9, 9)});
-    EXPECT_EQ(LoadSettingsFile(m_path, appended), 2u);
+    EXPECT_EQ(LoadSettingsFile(m_path, appended).records, 2u);
     EXPECT_EQ(appended.size(), 3u);
     EXPECT_EQ(appended[0]->nCard, 9);
 }
@@ -194,11 +197,11 @@ TEST_F(SettingsFileTest, DuplicatesKeptInOrderAndRoundTrip) {
     b.bIntAccelEnd = 0x7FFF0001;
     AxisConfig a2 = a;
     a2.nOrgLevel = 1;
-    ASSERT_TRUE(SaveSettingsFile(m_path, ListOf({a, b, a2})));
+    ASSERT_TRUE(SaveSettingsFile(m_path, ListOf({a, b, a2})).written);
     EXPECT_EQ(ReadBytes(m_path).size(), 240u);
 
     AxisConfigList list;
-    ASSERT_EQ(LoadSettingsFile(m_path, list), 3u);
+    ASSERT_EQ(LoadSettingsFile(m_path, list).records, 3u);
     EXPECT_TRUE(SameRecord(*list[0], a));
     EXPECT_TRUE(SameRecord(*list[1], b));
     EXPECT_TRUE(SameRecord(*list[2], a2));
@@ -213,91 +216,200 @@ TEST_F(SettingsFileTest, DuplicatesKeptInOrderAndRoundTrip) {
     EXPECT_EQ(FindMotionParams(motions, 1, 0), nullptr);
 }
 
-TEST_F(SettingsFileTest, NothingToLoad) {
+TEST_F(SettingsFileTest, NothingToLoadIsNoError) {
     AxisConfigList list;
-    EXPECT_EQ(LoadSettingsFile(m_path, list), 0u);  // missing
-    WriteBytes(m_path, {});
-    EXPECT_EQ(LoadSettingsFile(m_path, list), 0u);  // empty
-    WriteBytes(m_path, RandomBytes(79, 1));
-    EXPECT_EQ(LoadSettingsFile(m_path, list), 0u);  // shorter than a record
-
-    WriteBytes(m_path, RandomBytes(160, 2));
-    const HANDLE held = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(LoadSettingsFile(m_path, list), 0u);  // locked by another opener
-    CloseHandle(held);
+    for (const Bytes& bytes : {Bytes{}, RandomBytes(79, 1)}) {
+        SettingsLoad load = LoadSettingsFile(m_path, list);  // missing, then empty, then short
+        EXPECT_EQ(load.records, 0u);
+        EXPECT_EQ(load.error, static_cast<DWORD>(ERROR_SUCCESS));
+        WriteBytes(m_path, bytes);
+    }
+    const SettingsLoad load = LoadSettingsFile(m_path, list);
+    EXPECT_EQ(load.records, 0u);
+    EXPECT_EQ(load.error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_TRUE(list.empty());
+}
 
-    ASSERT_TRUE(DeleteFileW(m_path.c_str()));
-    ASSERT_TRUE(CreateDirectoryW(m_path.c_str(), nullptr));
-    EXPECT_EQ(LoadSettingsFile(m_path, list), 0u);  // a directory of that name
-    EXPECT_FALSE(SaveSettingsFile(m_path, ListOf({MakeAxisConfig(0, 0)})));
-    EXPECT_TRUE(GetFileAttributesW(m_path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_FALSE(Exists(m_path + L".tmp"));
-    EXPECT_TRUE(list.empty());
+TEST_F(SettingsFileTest, AFileAnotherProgramSharesIsReadAndOneItHoldsIsAnError) {
+    const Bytes file = RandomBytes(400, 2);
+    WriteBytes(m_path, file);
+    AxisConfigList list = ListOf({MakeAxisConfig(9, 9)});
+    {
+        // Open for writing, sharing everything: the records are all there.
+        const HANDLE shared = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(shared, INVALID_HANDLE_VALUE);
+        const SettingsLoad load = LoadSettingsFile(m_path, list);
+        CloseHandle(shared);
+        EXPECT_EQ(load.records, 5u);
+        EXPECT_EQ(load.error, static_cast<DWORD>(ERROR_SUCCESS));
+        ASSERT_EQ(list.size(), 6u);
+        EXPECT_EQ(list[0]->nCard, 9);
+    }
+    {
+        // Held without sharing: an error, and nothing is added.
+        const HANDLE held = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const SettingsLoad load = LoadSettingsFile(m_path, list);
+        CloseHandle(held);
+        EXPECT_EQ(load.records, 0u);
+        EXPECT_EQ(load.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(list.size(), 6u);
+    }
+    {
+        // A directory of that name exists but is no settings file.
+        ASSERT_TRUE(DeleteFileW(m_path.c_str()));
+        ASSERT_TRUE(CreateDirectoryW(m_path.c_str(), nullptr));
+        const SettingsLoad load = LoadSettingsFile(m_path, list);
+        EXPECT_EQ(load.records, 0u);
+        EXPECT_NE(load.error, static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(list.size(), 6u);
+        const SettingsSave save = SaveSettingsFile(m_path, ListOf({MakeAxisConfig(0, 0)}));
+        EXPECT_FALSE(save.written);
+        EXPECT_NE(save.error, static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_TRUE(GetFileAttributesW(m_path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+        EXPECT_FALSE(Exists(m_path + L".tmp"));
+    }
+}
+
+// A file that ends before its stated length, as one cut short by another writer while it is
+// read: the host's sysfs files state 4096 bytes and hold a few.
+TEST_F(SettingsFileTest, AFileCutShortWhileReadAddsNothing) {
+    const std::wstring shortFile = L"Z:\\sys\\devices\\system\\cpu\\online";
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(shortFile.c_str(), GetFileExInfoStandard, &data) ||
+        data.nFileSizeLow < 80 || ReadBytes(shortFile).size() >= 80)
+        GTEST_SKIP() << "no file here states more than it holds";
+    AxisConfigList list = ListOf({MakeAxisConfig(4, 1)});
+    const SettingsLoad load = LoadSettingsFile(shortFile, list);
+    EXPECT_EQ(load.records, 0u);
+    EXPECT_EQ(load.error, static_cast<DWORD>(ERROR_HANDLE_EOF));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]->nCard, 4);
 }
 
 TEST_F(SettingsFileTest, TenMegabytesOfGarbage) {
     const Bytes file = RandomBytes(10 * 1024 * 1024 + 37, 3);
     WriteBytes(m_path, file);
     AxisConfigList list;
-    ASSERT_EQ(LoadSettingsFile(m_path, list), 131072u);
+    ASSERT_EQ(LoadSettingsFile(m_path, list).records, 131072u);
     uint8_t last[80];
     std::memcpy(last, file.data() + 80 * 131071, 80);
     EXPECT_TRUE(SameRecord(*list.back(), DecodeAxisConfig(last)));
-    ASSERT_TRUE(SaveSettingsFile(m_path, list));
+    ASSERT_TRUE(SaveSettingsFile(m_path, list).written);
     EXPECT_EQ(ReadBytes(m_path), Bytes(file.begin(), file.begin() + 10 * 1024 * 1024));
 }
 
 TEST_F(SettingsFileTest, NoRecordsLeavesTheFileAlone) {
-    EXPECT_FALSE(SaveSettingsFile(m_path, {}));
+    SettingsSave save = SaveSettingsFile(m_path, {});
+    EXPECT_FALSE(save.written);
+    EXPECT_EQ(save.error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(Exists(m_path));
     const Bytes old = RandomBytes(170, 4);
     WriteBytes(m_path, old);
-    EXPECT_FALSE(SaveSettingsFile(m_path, {}));
+    save = SaveSettingsFile(m_path, {});
+    EXPECT_FALSE(save.written);
     EXPECT_EQ(ReadBytes(m_path), old);
     EXPECT_FALSE(Exists(m_path + L".tmp"));
 }
 
-TEST_F(SettingsFileTest, AFailedSaveKeepsTheOldFileByteForByte) {
+TEST_F(SettingsFileTest, AFailedSaveSaysWhyAndKeepsTheOldFileByteForByte) {
     const Bytes old = RandomBytes(250, 5);
     const AxisConfigList list = ListOf({MakeAxisConfig(0, 0), MakeAxisConfig(0, 1)});
-    const std::wstring temp = m_path + L".tmp";
+    const std::wstring temp = SettingsTempPath(m_path);
+    EXPECT_EQ(temp, m_path + L".tmp");
     WriteBytes(m_path, old);
 
     // The temporary file cannot be created: a directory in its place.
     ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
-    EXPECT_FALSE(SaveSettingsFile(m_path, list));
+    SettingsSave save = SaveSettingsFile(m_path, list);
+    EXPECT_FALSE(save.written);
+    EXPECT_EQ(save.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(save.inTempFile);
     EXPECT_EQ(ReadBytes(m_path), old);
+    EXPECT_FALSE(RemoveStaleSettingsTemp(m_path));  // not ours to remove
+    EXPECT_TRUE(GetFileAttributesW(temp.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     ASSERT_TRUE(RemoveDirectoryW(temp.c_str()));
 
-    // ... another opener holds a file of that name.
+    // ... another program holds a file of that name.
     WriteBytes(temp, {1, 2, 3});
     HANDLE held = CreateFileW(temp.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(SaveSettingsFile(m_path, list));
+    save = SaveSettingsFile(m_path, list);
     CloseHandle(held);
+    EXPECT_FALSE(save.written);
+    EXPECT_EQ(save.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(save.inTempFile);
     EXPECT_EQ(ReadBytes(m_path), old);
     EXPECT_EQ(ReadBytes(temp), (Bytes{1, 2, 3}));
     ASSERT_TRUE(DeleteFileW(temp.c_str()));
 
-    // The old file cannot be replaced while another opener holds it; the complete new file
-    // is not left behind.
-    held = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(SaveSettingsFile(m_path, list));
-    CloseHandle(held);
-    EXPECT_EQ(ReadBytes(m_path), old);
-    EXPECT_FALSE(Exists(temp));
+    // The old file cannot be replaced while another program holds it, even sharing
+    // everything; the complete new file is not left behind.
+    for (const DWORD sharing :
+         {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+        held = CreateFileW(m_path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        save = SaveSettingsFile(m_path, list);
+        CloseHandle(held);
+        EXPECT_FALSE(save.written) << sharing;
+        EXPECT_NE(save.error, static_cast<DWORD>(ERROR_SUCCESS)) << sharing;
+        EXPECT_FALSE(save.inTempFile) << sharing;
+        EXPECT_EQ(ReadBytes(m_path), old) << sharing;
+        EXPECT_FALSE(Exists(temp)) << sharing;
+    }
 
-    // A stale temporary file from an earlier run does not stop the next save.
+    // A stale temporary file from an earlier run is removed, or overwritten by the next
+    // save; never read.
     WriteBytes(temp, RandomBytes(1000, 6));
-    ASSERT_TRUE(SaveSettingsFile(m_path, list));
+    EXPECT_TRUE(RemoveStaleSettingsTemp(m_path));
+    EXPECT_FALSE(Exists(temp));
+    EXPECT_TRUE(RemoveStaleSettingsTemp(m_path));  // none left: nothing to do
+    WriteBytes(temp, RandomBytes(1000, 6));
+    save = SaveSettingsFile(m_path, list);
+    ASSERT_TRUE(save.written);
+    EXPECT_EQ(save.error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(ReadBytes(m_path).size(), 160u);
     EXPECT_FALSE(Exists(temp));
+}
+
+// A real full disk and a real read-only folder: a small tmpfs, then a read-only mount of it.
+// Wine runs as root here, so folder permissions alone would not stop a write.
+TEST_F(SettingsFileTest, AFullDiskAndAReadOnlyFolderAreSaidAndChangeNothing) {
+    CSmallFileSystem disk(64);
+    if (!disk.Mounted()) GTEST_SKIP() << "this sandbox cannot mount a small file system";
+    const std::wstring path = SettingsFilePath(disk.Directory() + L"\\");
+    const Bytes old = RandomBytes(8000, 10);
+    WriteBytes(path, old);
+
+    AxisConfigList big;  // 80 000 bytes: more than is left
+    for (int i = 0; i < 1000; ++i)
+        big.push_back(std::make_unique<AxisConfig>(MakeAxisConfig(i, 0)));
+    SettingsSave save = SaveSettingsFile(path, big);
+    EXPECT_FALSE(save.written);
+    EXPECT_EQ(save.error, static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_TRUE(save.inTempFile);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_FALSE(Exists(SettingsTempPath(path)));
+    // What fits is written as usual.
+    const AxisConfigList small = ListOf({MakeAxisConfig(1, 2)});
+    ASSERT_TRUE(SaveSettingsFile(path, small).written);
+    EXPECT_EQ(ReadBytes(path).size(), 80u);
+
+    const Bytes saved = ReadBytes(path);
+    auto readOnly = std::make_unique<CReadOnlyFolder>(disk.Directory());
+    ASSERT_TRUE(readOnly->Active());
+    save = SaveSettingsFile(path, ListOf({MakeAxisConfig(3, 3), MakeAxisConfig(3, 2)}));
+    readOnly.reset();
+    EXPECT_FALSE(save.written);
+    EXPECT_EQ(save.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadBytes(path), saved);
+    EXPECT_TRUE(SaveSettingsFile(path, small).written);
+    EXPECT_FALSE(Exists(SettingsTempPath(path)));
 }
 
 }  // namespace
