@@ -7,17 +7,36 @@
 
 // ---- tool bar
 
+namespace {
+
+// The bits of a style that are the bar's; CBRS_GRIPPER would be WS_DLGFRAME to a window.
+constexpr DWORD kBarStyleBits = 0xFFFF | CBRS_GRIPPER;
+
+}  // namespace
+
+UINT BarPointerLeftMessage() {
+    static const UINT message = RegisterWindowMessageW(L"VornBarPointerLeft");
+    return message;
+}
+
 BOOL CToolBar::CreateEx(CWnd* parent, DWORD toolStyle, DWORD style, UINT id) {
     if (parent == nullptr) return FALSE;
-    const HWND hwnd =
-        CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, style | toolStyle | CCS_TOP, 0, 0, 0, 0,
-                        parent->GetSafeHwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                        GetModuleHandleW(nullptr), nullptr);
+    m_barStyle = style & kBarStyleBits;
+    DWORD windowStyle = (style & ~kBarStyleBits) | toolStyle | CCS_TOP;
+    if ((m_barStyle & CBRS_TOOLTIPS) != 0) windowStyle |= TBSTYLE_TOOLTIPS;
+    const HWND hwnd = CreateWindowExW(
+        0, TOOLBARCLASSNAMEW, nullptr, windowStyle, 0, 0, 0, 0, parent->GetSafeHwnd(),
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd == nullptr) return FALSE;
     SendMessageW(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     if (!SubclassWindow(hwnd)) {
         ::DestroyWindow(hwnd);
         return FALSE;
+    }
+    if ((m_barStyle & CBRS_GRIPPER) != 0) {
+        // Routed only now: the frame is calculated again to make room for the gripper.
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return TRUE;
 }
@@ -83,12 +102,67 @@ void CToolBar::AddToolTip(HWND child, HWND notifyWindow) {
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND && lParam != 0) {
-        // Notifications of the controls in the bar belong to the frame.
-        return SendMessageW(GetParent(GetSafeHwnd()), msg, wParam, lParam);
+void CToolBar::DrawGripper(HDC dc) const {
+    const HWND hwnd = GetSafeHwnd();
+    RECT window = {};
+    GetWindowRect(hwnd, &window);
+    POINT client = {0, 0};
+    ClientToScreen(hwnd, &client);
+    const int left = client.x - window.left - kGripperWidth;
+    const int top = client.y - window.top;
+    const int bottom = window.bottom - window.top;
+    if (bottom - top < 8) return;
+    for (const int x : {left + 2, left + 6}) {
+        RECT bar = {x, top + 3, x + 3, bottom - 3};
+        DrawEdge(dc, &bar, BDR_RAISEDINNER, BF_RECT);
     }
-    return Default();
+}
+
+LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_COMMAND:
+            // Notifications of the controls in the bar belong to the frame.
+            if (lParam != 0) return SendMessageW(GetParent(GetSafeHwnd()), msg, wParam, lParam);
+            return Default();
+        case WM_NCCALCSIZE: {
+            const LRESULT result = Default();
+            if ((m_barStyle & CBRS_GRIPPER) != 0) {
+                RECT& client = wParam != 0 ? reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
+                                           : *reinterpret_cast<RECT*>(lParam);
+                client.left += kGripperWidth;
+                if (client.right < client.left) client.right = client.left;
+            }
+            return result;
+        }
+        case WM_NCPAINT: {
+            const LRESULT result = Default();
+            if ((m_barStyle & CBRS_GRIPPER) != 0) {
+                const HDC dc = GetWindowDC(GetSafeHwnd());
+                if (dc != nullptr) {
+                    DrawGripper(dc);
+                    ReleaseDC(GetSafeHwnd(), dc);
+                }
+            }
+            return result;
+        }
+        case WM_PRINT: {
+            // A picture of the bar (PrintWindow) shows the gripper as the screen does.
+            const LRESULT result = Default();
+            if ((m_barStyle & CBRS_GRIPPER) != 0 && (lParam & PRF_NONCLIENT) != 0) {
+                DrawGripper(reinterpret_cast<HDC>(wParam));
+            }
+            return result;
+        }
+        case WM_MOUSELEAVE: {
+            // Also when the pointer goes on to a control in the bar: that is no button.
+            const LRESULT result = Default();
+            SendMessageW(GetParent(GetSafeHwnd()), BarPointerLeftMessage(), 0,
+                         reinterpret_cast<LPARAM>(GetSafeHwnd()));
+            return result;
+        }
+        default:
+            return Default();
+    }
 }
 
 // ---- status bar
@@ -189,7 +263,6 @@ BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         rect.bottom - rect.top, parent->GetSafeHwnd(),
         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd == nullptr) return FALSE;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     if (!SubclassWindow(hwnd)) {
         ::DestroyWindow(hwnd);
         return FALSE;

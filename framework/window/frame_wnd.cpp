@@ -226,6 +226,13 @@ void CFrameWnd::SetMessageText(UINT commandId) {
     statusBar->SetPaneText(0, text.empty() ? LoadResString(AFX_IDS_IDLEMESSAGE) : text);
 }
 
+void CFrameWnd::OnBarPointerLeft() {
+    // A menu's prompt stays: the bar did not put it there.
+    if (!m_barPrompt) return;
+    m_barPrompt = false;
+    SetMessageText(0);
+}
+
 BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
     if (m_hAccel == nullptr || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) {
         return FALSE;
@@ -247,7 +254,12 @@ LRESULT CFrameWnd::OnNotify(NMHDR* header) {
         }
         case TBN_HOTITEMCHANGE: {
             const auto* const hot = reinterpret_cast<NMTBHOTITEM*>(header);
-            SetMessageText((hot->dwFlags & HICF_LEAVING) != 0 ? 0 : static_cast<UINT>(hot->idNew));
+            if ((hot->dwFlags & HICF_LEAVING) != 0) {
+                OnBarPointerLeft();
+            } else {
+                SetMessageText(static_cast<UINT>(hot->idNew));
+                m_barPrompt = true;
+            }
             return 0;
         }
         default:
@@ -278,15 +290,21 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MENUSELECT:
             // Top-level items of this menu are commands: their prompts show while selected.
             SetMessageText(HIWORD(wParam) == 0xFFFF && lParam == 0 ? 0 : LOWORD(wParam));
+            m_barPrompt = false;
             return 0;
         case WM_EXITMENULOOP:
             SetMessageText(0);
+            m_barPrompt = false;
             return Default();
         case WM_DESTROY:
             Default();
             if (AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd == this) PostQuitMessage(0);
             return 0;
         default:
+            if (msg == BarPointerLeftMessage()) {
+                OnBarPointerLeft();
+                return 0;
+            }
             return Default();
     }
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "MainFrm.h"
 #include "Vorn_305q_show.h"
 #include "document.h"
+#include "gdi.h"
 #include "resource.h"
 #include "wnd_handle.h"
 
@@ -32,6 +34,52 @@ std::wstring ComboText(HWND combo, int index) {
 SIZE OuterSize(HWND hwnd) {
     const RECT rect = CWndHandle(hwnd).WindowRect();
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// The status bar's message pane.
+std::wstring StatusText(HWND frame) {
+    wchar_t text[128] = {};
+    SendMessageW(GetDlgItem(frame, AFX_IDW_STATUS_BAR), SB_GETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Dispatches this thread's messages until cond holds or the time is up.
+bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (cond()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+// Moves the pointer to the middle of rect (client coordinates of hwnd).
+void PointAt(HWND hwnd, RECT rect) {
+    MapWindowPoints(hwnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+RECT ButtonRect(HWND toolBar, UINT command) {
+    RECT rect = {};
+    const LRESULT index = SendMessageW(toolBar, TB_COMMANDTOINDEX, command, 0);
+    SendMessageW(toolBar, TB_GETITEMRECT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void PressKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = key;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
 }
 
 class MainFrame : public testing::Test {
@@ -81,6 +129,9 @@ TEST_F(MainFrame, SelectorsFillTheFirstTwoSlotsAndTheCommandsFollowInMenuOrder) 
     EXPECT_EQ(axis.left, axisSlot.left + 5);
     EXPECT_EQ(axis.right - axis.left, 100);
     EXPECT_EQ(GetWindowLongW(cards, GWL_STYLE) & 0xFFFF0FFF, 0x50000243 & 0xFFFF0FFF);
+    // No font of their own: the selectors show the system font.
+    EXPECT_EQ(SendMessageW(cards, WM_GETFONT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(axes, WM_GETFONT, 0, 0), 0);
 
     const UINT commands[] = {ID_CONFIG, ID_SAVECONFIG, ID_LOADDEFAULTCONFIG, ID_ONEAXIS,
                              ID_TWOAXIS};
@@ -100,6 +151,40 @@ TEST_F(MainFrame, SelectorsFillTheFirstTwoSlotsAndTheCommandsFollowInMenuOrder) 
     EXPECT_EQ(ComboText(axes, 3), L"轴号：3-U");
     EXPECT_EQ(SendMessageW(axes, CB_GETCURSEL, 0, 0), 0);
     EXPECT_FALSE(frame.HasCards());
+}
+
+// The gripper: room at the bar's left edge before the first slot, drawn as two raised
+// bars; the bar's own style bits reach the window only as what they mean to it.
+TEST_F(MainFrame, ToolBarKeepsItsGripperBeforeTheSelectors) {
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(hwnd, HWND_TOP, 100, 100, 700, 300, SWP_SHOWWINDOW);
+    const LONG style = GetWindowLongW(toolBar, GWL_STYLE);
+    EXPECT_EQ(style & (WS_DLGFRAME | WS_BORDER), 0);
+    EXPECT_NE(style & TBSTYLE_FLAT, 0);
+    EXPECT_NE(SendMessageW(toolBar, TB_GETTOOLTIPS, 0, 0), 0);
+
+    const RECT bar = CWndHandle(toolBar).WindowRect();
+    POINT origin = {0, 0};
+    ClientToScreen(toolBar, &origin);
+    EXPECT_EQ(origin.x - bar.left, CToolBar::kGripperWidth);
+    EXPECT_EQ(CWndHandle(cards).WindowRect().left, origin.x);
+
+    // A picture of the bar, as the screen shows it.
+    const int width = bar.right - bar.left;
+    const int height = bar.bottom - bar.top;
+    const CClientDC screen(nullptr);
+    const CMemDC picture(screen.Get());
+    CGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    ASSERT_TRUE(bitmap);
+    const CSelectObject select(picture.Get(), bitmap.Get());
+    ASSERT_TRUE(PrintWindow(toolBar, picture.Get(), 0));
+    const int y = (origin.y - bar.top + height) / 2;
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
+    EXPECT_EQ(GetPixel(picture.Get(), 2, y), light);
+    EXPECT_EQ(GetPixel(picture.Get(), 4, y), dark);
+    EXPECT_EQ(GetPixel(picture.Get(), 6, y), light);
+    EXPECT_EQ(GetPixel(picture.Get(), 8, y), dark);
 }
 
 TEST_F(MainFrame, CardsAreListedFromZeroWithTheFirstSelected) {
@@ -206,6 +291,85 @@ TEST_F(MainFrame, ToolTipsAndPromptsComeFromTheCommandStrings) {
     SendMessageW(hwnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, L"就绪");
+}
+
+// The pointer passing over the tool bar: a button's prompt while it rests on the button,
+// the idle text as soon as it is elsewhere (a selector, the rest of the frame, another
+// window), and a menu's prompt that the bar leaves alone.
+TEST_F(MainFrame, PromptsFollowThePointerOverTheToolBar) {
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(hwnd, HWND_TOP, 100, 100, 700, 300, SWP_SHOWWINDOW);
+    SetForegroundWindow(hwnd);
+    UpdateWindow(hwnd);
+    const auto shows = [&](const wchar_t* text) {
+        return PumpUntil([&] { return StatusText(hwnd) == text; }, 3000);
+    };
+    ASSERT_TRUE(shows(L"就绪"));
+
+    PointAt(toolBar, ButtonRect(toolBar, ID_CONFIG));
+    EXPECT_TRUE(shows(L"对轴进行配置")) << StatusText(hwnd);
+    // Resting there brings the tool tip up.
+    const HWND tips = reinterpret_cast<HWND>(SendMessageW(toolBar, TB_GETTOOLTIPS, 0, 0));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(tips) != FALSE; }, 5000));
+    PointAt(toolBar, ButtonRect(toolBar, ID_SAVECONFIG));
+    EXPECT_TRUE(shows(L"保存当前轴的配置")) << StatusText(hwnd);
+    PointAt(cards, CWndHandle(cards).ClientRect());
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    PointAt(toolBar, ButtonRect(toolBar, ID_ONEAXIS));
+    EXPECT_TRUE(shows(L"当前轴的单轴运动")) << StatusText(hwnd);
+    const RECT client = CWndHandle(hwnd).ClientRect();
+    PointAt(hwnd, RECT{client.right / 2, client.bottom / 2, client.right / 2, client.bottom / 2});
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    PointAt(toolBar, ButtonRect(toolBar, ID_TWOAXIS));
+    EXPECT_TRUE(shows(L"两轴插补运动")) << StatusText(hwnd);
+    const RECT frame = CWndHandle(hwnd).WindowRect();
+    SetCursorPos(frame.right + 50, frame.bottom + 50);
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    // F10 opens the menu bar on its first item while the pointer rests on a button; the
+    // pointer then leaves the bar, which must not take the menu's prompt away.
+    PointAt(toolBar, ButtonRect(toolBar, ID_ONEAXIS));
+    ASSERT_TRUE(shows(L"当前轴的单轴运动")) << StatusText(hwnd);
+    static std::vector<std::wstring> seen;
+    static HWND watched = nullptr;
+    static int step = 0;
+    seen.clear();
+    watched = hwnd;
+    step = 0;
+    static RECT away = {};
+    away = frame;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+        switch (step++) {
+            case 0:
+                seen.push_back(StatusText(watched));
+                SetCursorPos(away.right + 50, away.bottom + 50);
+                break;
+            case 1:
+            case 2:
+                break;
+            case 3:
+                seen.push_back(StatusText(watched));
+                PressKey(VK_RIGHT);
+                break;
+            case 4:
+                seen.push_back(StatusText(watched));
+                PressKey(VK_ESCAPE);
+                PressKey(VK_ESCAPE);
+                break;
+            default:
+                break;
+        }
+    });
+    ASSERT_NE(timer, 0u);
+    PressKey(VK_F10);
+    PumpUntil([] { return step > 6; }, 10000);
+    KillTimer(nullptr, timer);
+    const std::vector<std::wstring> expected = {L"对轴进行配置", L"对轴进行配置",
+                                                L"保存当前轴的配置"};
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
 }
 
 }  // namespace
