@@ -33,11 +33,10 @@ BOOL CToolBar::CreateEx(CWnd* parent, DWORD toolStyle, DWORD style, UINT id) {
         ::DestroyWindow(hwnd);
         return FALSE;
     }
-    if ((m_barStyle & CBRS_GRIPPER) != 0) {
-        // Routed only now: the frame is calculated again to make room for the gripper.
-        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    // The control lays its buttons out after the indent; the gripper is drawn there. (Room
+    // outside the client area would not do: the control sizes itself to fill its parent
+    // with its client area.)
+    if ((m_barStyle & CBRS_GRIPPER) != 0) SendMessageW(hwnd, TB_SETINDENT, kGripperWidth, 0);
     return TRUE;
 }
 
@@ -103,17 +102,11 @@ void CToolBar::AddToolTip(HWND child, HWND notifyWindow) {
 }
 
 void CToolBar::DrawGripper(HDC dc) const {
-    const HWND hwnd = GetSafeHwnd();
-    RECT window = {};
-    GetWindowRect(hwnd, &window);
-    POINT client = {0, 0};
-    ClientToScreen(hwnd, &client);
-    const int left = client.x - window.left - kGripperWidth;
-    const int top = client.y - window.top;
-    const int bottom = window.bottom - window.top;
-    if (bottom - top < 8) return;
-    for (const int x : {left + 2, left + 6}) {
-        RECT bar = {x, top + 3, x + 3, bottom - 3};
+    RECT client = {};
+    GetClientRect(GetSafeHwnd(), &client);
+    if (client.bottom - client.top < 8) return;
+    for (const int x : {2, 6}) {
+        RECT bar = {x, client.top + 3, x + 3, client.bottom - 3};
         DrawEdge(dc, &bar, BDR_RAISEDINNER, BF_RECT);
     }
 }
@@ -124,33 +117,15 @@ LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             // Notifications of the controls in the bar belong to the frame.
             if (lParam != 0) return SendMessageW(GetParent(GetSafeHwnd()), msg, wParam, lParam);
             return Default();
-        case WM_NCCALCSIZE: {
+        case WM_PAINT: {
             const LRESULT result = Default();
-            if ((m_barStyle & CBRS_GRIPPER) != 0) {
-                RECT& client = wParam != 0 ? reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
-                                           : *reinterpret_cast<RECT*>(lParam);
-                client.left += kGripperWidth;
-                if (client.right < client.left) client.right = client.left;
-            }
+            if ((m_barStyle & CBRS_GRIPPER) != 0) DrawGripper(CClientDC(GetSafeHwnd()).Get());
             return result;
         }
-        case WM_NCPAINT: {
-            const LRESULT result = Default();
-            if ((m_barStyle & CBRS_GRIPPER) != 0) {
-                const HDC dc = GetWindowDC(GetSafeHwnd());
-                if (dc != nullptr) {
-                    DrawGripper(dc);
-                    ReleaseDC(GetSafeHwnd(), dc);
-                }
-            }
-            return result;
-        }
-        case WM_PRINT: {
+        case WM_PRINTCLIENT: {
             // A picture of the bar (PrintWindow) shows the gripper as the screen does.
             const LRESULT result = Default();
-            if ((m_barStyle & CBRS_GRIPPER) != 0 && (lParam & PRF_NONCLIENT) != 0) {
-                DrawGripper(reinterpret_cast<HDC>(wParam));
-            }
+            if ((m_barStyle & CBRS_GRIPPER) != 0) DrawGripper(reinterpret_cast<HDC>(wParam));
             return result;
         }
         case WM_MOUSELEAVE: {

@@ -39,14 +39,14 @@ public:
     // Adds a child window (a combo box) to the tool bar's tool tips.
     void AddToolTip(HWND child, HWND notifyWindow);
 
-    // Room the gripper takes at the left edge, outside the client area.
+    // Room the gripper takes at the left edge, before the first button.
     static constexpr int kGripperWidth = 10;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // Into a DC of the whole window.
+    // Into a DC of the client area.
     void DrawGripper(HDC dc) const;
 
     DWORD m_barStyle = 0;

@@ -222,6 +222,7 @@ void CFrameWnd::SetMessageText(UINT commandId) {
         dynamic_cast<CStatusBar*>(CWnd::FromHandle(GetDlgItem(GetSafeHwnd(), AFX_IDW_STATUS_BAR)));
     if (statusBar == nullptr || commandId == m_promptId) return;
     m_promptId = commandId;
+    Trace(L"status prompt %u", commandId);
     const std::wstring text = commandId != 0 ? CommandStringPart(commandId, false) : std::wstring();
     statusBar->SetPaneText(0, text.empty() ? LoadResString(AFX_IDS_IDLEMESSAGE) : text);
 }

@@ -163,11 +163,13 @@ TEST_F(MainFrame, ToolBarKeepsItsGripperBeforeTheSelectors) {
     EXPECT_NE(style & TBSTYLE_FLAT, 0);
     EXPECT_NE(SendMessageW(toolBar, TB_GETTOOLTIPS, 0, 0), 0);
 
-    const RECT bar = CWndHandle(toolBar).WindowRect();
-    POINT origin = {0, 0};
-    ClientToScreen(toolBar, &origin);
-    EXPECT_EQ(origin.x - bar.left, CToolBar::kGripperWidth);
-    EXPECT_EQ(CWndHandle(cards).WindowRect().left, origin.x);
+    // The bar spans the frame; the selectors and buttons start after the gripper.
+    const RECT bar = CWndHandle(toolBar).RectInParent();
+    EXPECT_EQ(bar.left, 0);
+    EXPECT_EQ(bar.right, CWndHandle(hwnd).ClientRect().right);
+    const RECT cardSlot = ButtonRect(toolBar, ID_CARD_SELECTOR);
+    EXPECT_EQ(cardSlot.left, CToolBar::kGripperWidth);
+    EXPECT_EQ(CWndHandle(cards).RectInParent().left, CToolBar::kGripperWidth);
 
     // A picture of the bar, as the screen shows it.
     const int width = bar.right - bar.left;
@@ -178,13 +180,16 @@ TEST_F(MainFrame, ToolBarKeepsItsGripperBeforeTheSelectors) {
     ASSERT_TRUE(bitmap);
     const CSelectObject select(picture.Get(), bitmap.Get());
     ASSERT_TRUE(PrintWindow(toolBar, picture.Get(), 0));
-    const int y = (origin.y - bar.top + height) / 2;
+    POINT client = {0, 0};
+    MapWindowPoints(toolBar, hwnd, &client, 1);
+    const int x = client.x - bar.left;
+    const int y = client.y - bar.top + CWndHandle(toolBar).ClientRect().bottom / 2;
     const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
     const COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
-    EXPECT_EQ(GetPixel(picture.Get(), 2, y), light);
-    EXPECT_EQ(GetPixel(picture.Get(), 4, y), dark);
-    EXPECT_EQ(GetPixel(picture.Get(), 6, y), light);
-    EXPECT_EQ(GetPixel(picture.Get(), 8, y), dark);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 2, y), light);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 4, y), dark);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 6, y), light);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 8, y), dark);
 }
 
 TEST_F(MainFrame, CardsAreListedFromZeroWithTheFirstSelected) {

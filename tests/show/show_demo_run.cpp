@@ -115,7 +115,13 @@ int wmain(int argc, wchar_t** argv) {
         5000, 50);
     Say(tip ? L"tool tip shown" : L"no tool tip appeared");
     Shot(L"03-tool-tip");
+    const size_t beforeLeaving = program.TraceLines().size();
     SetCursorPos(5, 5);
+    if (program.WaitForTraceLine(L"status prompt 0", beforeLeaving, 5000) >= 0) {
+        Say(L"pointer off the tool bar: the status bar shows the idle text");
+    } else {
+        Fail(L"the status bar kept the button's prompt after the pointer left the tool bar");
+    }
 
     PostMessageW(frame, WM_COMMAND, 57664, 0);
     if (HWND about = program.WaitForDialog(kWait, L"关于 Vorn_305q_show")) {
