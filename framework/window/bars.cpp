@@ -14,11 +14,6 @@ constexpr DWORD kBarStyleBits = 0xFFFF | CBRS_GRIPPER;
 
 }  // namespace
 
-UINT BarPointerLeftMessage() {
-    static const UINT message = RegisterWindowMessageW(L"VornBarPointerLeft");
-    return message;
-}
-
 BOOL CToolBar::CreateEx(CWnd* parent, DWORD toolStyle, DWORD style, UINT id) {
     if (parent == nullptr) return FALSE;
     m_barStyle = style & kBarStyleBits;
@@ -126,13 +121,6 @@ LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             // A picture of the bar (PrintWindow) shows the gripper as the screen does.
             const LRESULT result = Default();
             if ((m_barStyle & CBRS_GRIPPER) != 0) DrawGripper(reinterpret_cast<HDC>(wParam));
-            return result;
-        }
-        case WM_MOUSELEAVE: {
-            // Also when the pointer goes on to a control in the bar: that is no button.
-            const LRESULT result = Default();
-            SendMessageW(GetParent(GetSafeHwnd()), BarPointerLeftMessage(), 0,
-                         reinterpret_cast<LPARAM>(GetSafeHwnd()));
             return result;
         }
         default:

@@ -18,10 +18,6 @@ constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
 constexpr DWORD CBRS_GRIPPER = 0x00400000;  // a handle at the left edge
 constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM;
 
-// A bar tells its parent frame with this registered message that the pointer has left it:
-// a prompt the bar put in the status bar no longer applies.
-UINT BarPointerLeftMessage();
-
 // A tool bar at the top: buttons from a bitmap of 16 x 15 images, command ids from a
 // table. Commands of child controls (combo boxes in separator slots) go on to the parent
 // frame.

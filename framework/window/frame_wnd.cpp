@@ -302,10 +302,6 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd == this) PostQuitMessage(0);
             return 0;
         default:
-            if (msg == BarPointerLeftMessage()) {
-                OnBarPointerLeft();
-                return 0;
-            }
             return Default();
     }
 }

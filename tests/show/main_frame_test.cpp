@@ -73,6 +73,13 @@ RECT ButtonRect(HWND toolBar, UINT command) {
     return rect;
 }
 
+void MouseButton(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
 void PressKey(WORD key) {
     INPUT input[2] = {};
     input[0].type = INPUT_KEYBOARD;
@@ -331,6 +338,16 @@ TEST_F(MainFrame, PromptsFollowThePointerOverTheToolBar) {
     EXPECT_TRUE(shows(L"两轴插补运动")) << StatusText(hwnd);
     const RECT frame = CWndHandle(hwnd).WindowRect();
     SetCursorPos(frame.right + 50, frame.bottom + 50);
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    // Pressed on a button, dragged off the bar and let go there: no command, no prompt.
+    PointAt(toolBar, ButtonRect(toolBar, ID_LOADDEFAULTCONFIG));
+    EXPECT_TRUE(shows(L"加载当前轴的缺省配置")) << StatusText(hwnd);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    PumpUntil([] { return false; }, 200);
+    PointAt(hwnd, RECT{client.right / 2, client.bottom / 2, client.right / 2, client.bottom / 2});
+    PumpUntil([] { return false; }, 200);
+    MouseButton(MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
 
     // F10 opens the menu bar on its first item while the pointer rests on a button; the
