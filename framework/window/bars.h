@@ -25,7 +25,6 @@ class CToolBar : public CWnd {
 public:
     // toolStyle: the control's TBSTYLE_ bits; style: window and CBRS_ bits.
     BOOL CreateEx(CWnd* parent, DWORD toolStyle, DWORD style, UINT id);
-    DWORD GetBarStyle() const { return m_barStyle; }
     // Image i of bitmapId is the button with ids[i]; 0 in ids makes a separator.
     BOOL LoadToolBar(UINT bitmapId, const UINT* ids, int count);
     int CommandToIndex(UINT id) const;

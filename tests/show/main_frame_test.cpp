@@ -59,6 +59,10 @@ bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
     }
 }
 
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
 // Moves the pointer to the middle of rect (client coordinates of hwnd).
 void PointAt(HWND hwnd, RECT rect) {
     MapWindowPoints(hwnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
@@ -340,13 +344,13 @@ TEST_F(MainFrame, PromptsFollowThePointerOverTheToolBar) {
     SetCursorPos(frame.right + 50, frame.bottom + 50);
     EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
 
-    // Pressed on a button, dragged off the bar and let go there: no command, no prompt.
+    // Pressed on a button, dragged off the bar and let go there: the prompt goes too.
     PointAt(toolBar, ButtonRect(toolBar, ID_LOADDEFAULTCONFIG));
     EXPECT_TRUE(shows(L"加载当前轴的缺省配置")) << StatusText(hwnd);
     MouseButton(MOUSEEVENTF_LEFTDOWN);
-    PumpUntil([] { return false; }, 200);
+    PumpFor(200);
     PointAt(hwnd, RECT{client.right / 2, client.bottom / 2, client.right / 2, client.bottom / 2});
-    PumpUntil([] { return false; }, 200);
+    PumpFor(200);
     MouseButton(MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
 
