@@ -93,6 +93,37 @@ void PressKey(WORD key) {
     SendInput(2, input, sizeof(INPUT));
 }
 
+// Steps through an open menu from a timer, since the menu's loop holds the thread: notes
+// the status bar's text on the first item, again once the pointer has left the bar, then
+// on the next item, and leaves the menu.
+struct MenuRun {
+    HWND frame = nullptr;
+    RECT away = {};  // the pointer goes beyond this rectangle
+    int step = 0;
+    std::vector<std::wstring> seen;
+};
+MenuRun g_menuRun;
+
+void CALLBACK MenuStep(HWND, UINT, UINT_PTR, DWORD) {
+    switch (g_menuRun.step++) {
+        case 0:
+            g_menuRun.seen.push_back(StatusText(g_menuRun.frame));
+            SetCursorPos(g_menuRun.away.right + 50, g_menuRun.away.bottom + 50);
+            break;
+        case 3:
+            g_menuRun.seen.push_back(StatusText(g_menuRun.frame));
+            PressKey(VK_RIGHT);
+            break;
+        case 4:
+            g_menuRun.seen.push_back(StatusText(g_menuRun.frame));
+            PressKey(VK_ESCAPE);
+            PressKey(VK_ESCAPE);
+            break;
+        default:
+            break;
+    }
+}
+
 class MainFrame : public testing::Test {
 protected:
     void SetUp() override {
@@ -358,43 +389,17 @@ TEST_F(MainFrame, PromptsFollowThePointerOverTheToolBar) {
     // pointer then leaves the bar, which must not take the menu's prompt away.
     PointAt(toolBar, ButtonRect(toolBar, ID_ONEAXIS));
     ASSERT_TRUE(shows(L"当前轴的单轴运动")) << StatusText(hwnd);
-    static std::vector<std::wstring> seen;
-    static HWND watched = nullptr;
-    static int step = 0;
-    seen.clear();
-    watched = hwnd;
-    step = 0;
-    static RECT away = {};
-    away = frame;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
-        switch (step++) {
-            case 0:
-                seen.push_back(StatusText(watched));
-                SetCursorPos(away.right + 50, away.bottom + 50);
-                break;
-            case 1:
-            case 2:
-                break;
-            case 3:
-                seen.push_back(StatusText(watched));
-                PressKey(VK_RIGHT);
-                break;
-            case 4:
-                seen.push_back(StatusText(watched));
-                PressKey(VK_ESCAPE);
-                PressKey(VK_ESCAPE);
-                break;
-            default:
-                break;
-        }
-    });
+    g_menuRun = MenuRun{};
+    g_menuRun.frame = hwnd;
+    g_menuRun.away = frame;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, MenuStep);
     ASSERT_NE(timer, 0u);
     PressKey(VK_F10);
-    PumpUntil([] { return step > 6; }, 10000);
+    PumpUntil([] { return g_menuRun.step > 6; }, 10000);
     KillTimer(nullptr, timer);
     const std::vector<std::wstring> expected = {L"对轴进行配置", L"对轴进行配置",
                                                 L"保存当前轴的配置"};
-    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(g_menuRun.seen, expected);
     EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
 }
 
