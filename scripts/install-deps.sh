@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libwine-dev wine64 xvfb xauth googletest cmake ninja-build imagemagick
-  fonts-wqy-microhei
+  fonts-arphic-gbsn00lp fonts-arphic-uming fonts-arphic-gkai00mp fonts-wine
 )
 missing=()
 for p in "${packages[@]}"; do

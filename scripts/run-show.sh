@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing (the CJK font included), builds, registers the
+# The main job: installs what is missing (the CJK fonts included), builds, registers the
 # control in a Wine prefix and starts the demonstration program Vorn_305q_show on one
 # simulated card. With $DISPLAY set it opens on that display and waits until you close
 # it; without one it runs under Xvfb, drives a short scripted operator run and saves
@@ -22,8 +22,9 @@ rm -f "$VORN305Q_MSGBOX_LOG" "$VORN_SHOW_TRACE"
 
 if [ -n "${DISPLAY:-}" ]; then
   # A prefix whose desktop has met this display; the headless one would show nothing.
+  # Its windows are the window manager's, to move and switch to as any other.
   export WINEPREFIX="$build/wineprefix-show"
-  "$root/scripts/show-prefix.sh" "$dll"
+  VORN_SHOW_WINDOW_MANAGER=1 "$root/scripts/show-prefix.sh" "$dll"
   . "$root/scripts/wine-env.sh"
   echo "Vorn_305q_show runs on $DISPLAY with one simulated card; close its window to end."
   status=0
@@ -36,7 +37,8 @@ else
   rm -f "$shots"/*.png
   echo "No display: a scripted run under Xvfb, screenshots in $shots"
   status=0
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/show-display-run.sh" "$dll" \
+  VORN_SHOW_WINDOW_MANAGER=0 xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$root/scripts/show-display-run.sh" "$dll" \
     "$build/tests/show/show_demo_run.exe" "$(winpath "$exe")" "$(winpath "$shots")" |
     tr -d '\r' | sed 's/^screenshot /Screenshot: /' || status=${PIPESTATUS[0]}
 fi

@@ -19,6 +19,10 @@ constexpr UINT kButtons[] = {ID_CARD_SELECTOR,     ID_AXIS_SELECTOR, ID_CONFIG, 
 
 constexpr UINT kIndicators[] = {0, 0xE701, 0xE702, 0xE703};
 
+constexpr DWORD kToolBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
+                                CBRS_FLYBY | CBRS_SIZE_DYNAMIC;
+static_assert(kToolBarStyle == 0x50402834, "the tool bar's style value");
+
 }  // namespace
 
 const CRuntimeClass CMainFrame::classCMainFrame = {"CMainFrame", &CFrameWnd::classCFrameWnd,
@@ -30,8 +34,7 @@ CVorn_305q_showView* CMainFrame::View() const {
 
 int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     if (CFrameWnd::OnCreate(cs) == -1) return -1;
-    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, WS_CHILD | WS_VISIBLE,
-                               AFX_IDW_TOOLBAR) ||
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, kToolBarStyle, AFX_IDW_TOOLBAR) ||
         !m_wndToolBar.LoadToolBar(IDR_MAINFRAME, kButtons, static_cast<int>(std::size(kButtons)))) {
         TraceText(L"Failed to create toolbar\n");
         return -1;

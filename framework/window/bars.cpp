@@ -7,18 +7,31 @@
 
 // ---- tool bar
 
+namespace {
+
+// The bits of a style that are the bar's; CBRS_GRIPPER would be WS_DLGFRAME to a window.
+constexpr DWORD kBarStyleBits = 0xFFFF | CBRS_GRIPPER;
+
+}  // namespace
+
 BOOL CToolBar::CreateEx(CWnd* parent, DWORD toolStyle, DWORD style, UINT id) {
     if (parent == nullptr) return FALSE;
-    const HWND hwnd =
-        CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, style | toolStyle | CCS_TOP, 0, 0, 0, 0,
-                        parent->GetSafeHwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                        GetModuleHandleW(nullptr), nullptr);
+    m_barStyle = style & kBarStyleBits;
+    DWORD windowStyle = (style & ~kBarStyleBits) | toolStyle | CCS_TOP;
+    if ((m_barStyle & CBRS_TOOLTIPS) != 0) windowStyle |= TBSTYLE_TOOLTIPS;
+    const HWND hwnd = CreateWindowExW(
+        0, TOOLBARCLASSNAMEW, nullptr, windowStyle, 0, 0, 0, 0, parent->GetSafeHwnd(),
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd == nullptr) return FALSE;
     SendMessageW(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     if (!SubclassWindow(hwnd)) {
         ::DestroyWindow(hwnd);
         return FALSE;
     }
+    // The control lays its buttons out after the indent; the gripper is drawn there. (Room
+    // outside the client area would not do: the control sizes itself to fill its parent
+    // with its client area.)
+    if ((m_barStyle & CBRS_GRIPPER) != 0) SendMessageW(hwnd, TB_SETINDENT, kGripperWidth, 0);
     return TRUE;
 }
 
@@ -83,12 +96,36 @@ void CToolBar::AddToolTip(HWND child, HWND notifyWindow) {
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND && lParam != 0) {
-        // Notifications of the controls in the bar belong to the frame.
-        return SendMessageW(GetParent(GetSafeHwnd()), msg, wParam, lParam);
+void CToolBar::DrawGripper(HDC dc) const {
+    RECT client = {};
+    GetClientRect(GetSafeHwnd(), &client);
+    if (client.bottom - client.top < 8) return;
+    for (const int x : {2, 6}) {
+        RECT bar = {x, client.top + 3, x + 3, client.bottom - 3};
+        DrawEdge(dc, &bar, BDR_RAISEDINNER, BF_RECT);
     }
-    return Default();
+}
+
+LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_COMMAND:
+            // Notifications of the controls in the bar belong to the frame.
+            if (lParam != 0) return SendMessageW(GetParent(GetSafeHwnd()), msg, wParam, lParam);
+            return Default();
+        case WM_PAINT: {
+            const LRESULT result = Default();
+            if ((m_barStyle & CBRS_GRIPPER) != 0) DrawGripper(CClientDC(GetSafeHwnd()).Get());
+            return result;
+        }
+        case WM_PRINTCLIENT: {
+            // A picture of the bar (PrintWindow) shows the gripper as the screen does.
+            const LRESULT result = Default();
+            if ((m_barStyle & CBRS_GRIPPER) != 0) DrawGripper(reinterpret_cast<HDC>(wParam));
+            return result;
+        }
+        default:
+            return Default();
+    }
 }
 
 // ---- status bar
@@ -189,7 +226,6 @@ BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         rect.bottom - rect.top, parent->GetSafeHwnd(),
         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd == nullptr) return FALSE;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     if (!SubclassWindow(hwnd)) {
         ::DestroyWindow(hwnd);
         return FALSE;

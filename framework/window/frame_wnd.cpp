@@ -222,8 +222,16 @@ void CFrameWnd::SetMessageText(UINT commandId) {
         dynamic_cast<CStatusBar*>(CWnd::FromHandle(GetDlgItem(GetSafeHwnd(), AFX_IDW_STATUS_BAR)));
     if (statusBar == nullptr || commandId == m_promptId) return;
     m_promptId = commandId;
+    Trace(L"status prompt %u", commandId);
     const std::wstring text = commandId != 0 ? CommandStringPart(commandId, false) : std::wstring();
     statusBar->SetPaneText(0, text.empty() ? LoadResString(AFX_IDS_IDLEMESSAGE) : text);
+}
+
+void CFrameWnd::OnBarPointerLeft() {
+    // A menu's prompt stays: the bar did not put it there.
+    if (!m_barPrompt) return;
+    m_barPrompt = false;
+    SetMessageText(0);
 }
 
 BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
@@ -247,7 +255,12 @@ LRESULT CFrameWnd::OnNotify(NMHDR* header) {
         }
         case TBN_HOTITEMCHANGE: {
             const auto* const hot = reinterpret_cast<NMTBHOTITEM*>(header);
-            SetMessageText((hot->dwFlags & HICF_LEAVING) != 0 ? 0 : static_cast<UINT>(hot->idNew));
+            if ((hot->dwFlags & HICF_LEAVING) != 0) {
+                OnBarPointerLeft();
+            } else {
+                SetMessageText(static_cast<UINT>(hot->idNew));
+                m_barPrompt = true;
+            }
             return 0;
         }
         default:
@@ -278,9 +291,11 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MENUSELECT:
             // Top-level items of this menu are commands: their prompts show while selected.
             SetMessageText(HIWORD(wParam) == 0xFFFF && lParam == 0 ? 0 : LOWORD(wParam));
+            m_barPrompt = false;
             return 0;
         case WM_EXITMENULOOP:
             SetMessageText(0);
+            m_barPrompt = false;
             return Default();
         case WM_DESTROY:
             Default();

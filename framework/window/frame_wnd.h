@@ -61,6 +61,8 @@ protected:
 private:
     bool RouteUpdate(UINT id, bool& enable);
     LRESULT OnNotify(NMHDR* header);
+    // The idle text again, unless the prompt shown is not the bar's.
+    void OnBarPointerLeft();
 
     UINT m_resourceId = 0;
     HACCEL m_hAccel = nullptr;
@@ -68,5 +70,6 @@ private:
     std::unique_ptr<CFormView> m_view;
     std::map<UINT, bool> m_commandState;  // last applied enabling
     UINT m_promptId = 0;                  // command whose prompt is shown, 0 idle
+    bool m_barPrompt = false;             // that prompt is a tool bar button's
     std::wstring m_tipText;               // tool tip text handed out last
 };

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "MainFrm.h"
 #include "Vorn_305q_show.h"
 #include "document.h"
+#include "gdi.h"
 #include "resource.h"
 #include "wnd_handle.h"
 
@@ -32,6 +34,94 @@ std::wstring ComboText(HWND combo, int index) {
 SIZE OuterSize(HWND hwnd) {
     const RECT rect = CWndHandle(hwnd).WindowRect();
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// The status bar's message pane.
+std::wstring StatusText(HWND frame) {
+    wchar_t text[128] = {};
+    SendMessageW(GetDlgItem(frame, AFX_IDW_STATUS_BAR), SB_GETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Dispatches this thread's messages until cond holds or the time is up.
+bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (cond()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+// Moves the pointer to the middle of rect (client coordinates of hwnd).
+void PointAt(HWND hwnd, RECT rect) {
+    MapWindowPoints(hwnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+RECT ButtonRect(HWND toolBar, UINT command) {
+    RECT rect = {};
+    const LRESULT index = SendMessageW(toolBar, TB_COMMANDTOINDEX, command, 0);
+    SendMessageW(toolBar, TB_GETITEMRECT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void MouseButton(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void PressKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = key;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// Steps through an open menu from a timer, since the menu's loop holds the thread: notes
+// the status bar's text on the first item, again once the pointer has left the bar, then
+// on the next item, and leaves the menu.
+struct MenuRun {
+    HWND frame = nullptr;
+    RECT away = {};  // the pointer goes beyond this rectangle
+    int step = 0;
+    std::vector<std::wstring> seen;
+};
+MenuRun g_menuRun;
+
+void CALLBACK MenuStep(HWND, UINT, UINT_PTR, DWORD) {
+    switch (g_menuRun.step++) {
+        case 0:
+            g_menuRun.seen.push_back(StatusText(g_menuRun.frame));
+            SetCursorPos(g_menuRun.away.right + 50, g_menuRun.away.bottom + 50);
+            break;
+        case 3:
+            g_menuRun.seen.push_back(StatusText(g_menuRun.frame));
+            PressKey(VK_RIGHT);
+            break;
+        case 4:
+            g_menuRun.seen.push_back(StatusText(g_menuRun.frame));
+            PressKey(VK_ESCAPE);
+            PressKey(VK_ESCAPE);
+            break;
+        default:
+            break;
+    }
 }
 
 class MainFrame : public testing::Test {
@@ -81,6 +171,9 @@ TEST_F(MainFrame, SelectorsFillTheFirstTwoSlotsAndTheCommandsFollowInMenuOrder) 
     EXPECT_EQ(axis.left, axisSlot.left + 5);
     EXPECT_EQ(axis.right - axis.left, 100);
     EXPECT_EQ(GetWindowLongW(cards, GWL_STYLE) & 0xFFFF0FFF, 0x50000243 & 0xFFFF0FFF);
+    // No font of their own: the selectors show the system font.
+    EXPECT_EQ(SendMessageW(cards, WM_GETFONT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(axes, WM_GETFONT, 0, 0), 0);
 
     const UINT commands[] = {ID_CONFIG, ID_SAVECONFIG, ID_LOADDEFAULTCONFIG, ID_ONEAXIS,
                              ID_TWOAXIS};
@@ -100,6 +193,45 @@ TEST_F(MainFrame, SelectorsFillTheFirstTwoSlotsAndTheCommandsFollowInMenuOrder) 
     EXPECT_EQ(ComboText(axes, 3), L"轴号：3-U");
     EXPECT_EQ(SendMessageW(axes, CB_GETCURSEL, 0, 0), 0);
     EXPECT_FALSE(frame.HasCards());
+}
+
+// The gripper: room at the bar's left edge before the first slot, drawn as two raised
+// bars; the bar's own style bits reach the window only as what they mean to it.
+TEST_F(MainFrame, ToolBarKeepsItsGripperBeforeTheSelectors) {
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(hwnd, HWND_TOP, 100, 100, 700, 300, SWP_SHOWWINDOW);
+    const LONG style = GetWindowLongW(toolBar, GWL_STYLE);
+    EXPECT_EQ(style & (WS_DLGFRAME | WS_BORDER), 0);
+    EXPECT_NE(style & TBSTYLE_FLAT, 0);
+    EXPECT_NE(SendMessageW(toolBar, TB_GETTOOLTIPS, 0, 0), 0);
+
+    // The bar spans the frame; the selectors and buttons start after the gripper.
+    const RECT bar = CWndHandle(toolBar).RectInParent();
+    EXPECT_EQ(bar.left, 0);
+    EXPECT_EQ(bar.right, CWndHandle(hwnd).ClientRect().right);
+    const RECT cardSlot = ButtonRect(toolBar, ID_CARD_SELECTOR);
+    EXPECT_EQ(cardSlot.left, CToolBar::kGripperWidth);
+    EXPECT_EQ(CWndHandle(cards).RectInParent().left, CToolBar::kGripperWidth);
+
+    // A picture of the bar, as the screen shows it.
+    const int width = bar.right - bar.left;
+    const int height = bar.bottom - bar.top;
+    const CClientDC screen(nullptr);
+    const CMemDC picture(screen.Get());
+    CGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    ASSERT_TRUE(bitmap);
+    const CSelectObject select(picture.Get(), bitmap.Get());
+    ASSERT_TRUE(PrintWindow(toolBar, picture.Get(), 0));
+    POINT client = {0, 0};
+    MapWindowPoints(toolBar, hwnd, &client, 1);
+    const int x = client.x - bar.left;
+    const int y = client.y - bar.top + CWndHandle(toolBar).ClientRect().bottom / 2;
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 2, y), light);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 4, y), dark);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 6, y), light);
+    EXPECT_EQ(GetPixel(picture.Get(), x + 8, y), dark);
 }
 
 TEST_F(MainFrame, CardsAreListedFromZeroWithTheFirstSelected) {
@@ -206,6 +338,69 @@ TEST_F(MainFrame, ToolTipsAndPromptsComeFromTheCommandStrings) {
     SendMessageW(hwnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, L"就绪");
+}
+
+// The pointer passing over the tool bar: a button's prompt while it rests on the button,
+// the idle text as soon as it is elsewhere (a selector, the rest of the frame, another
+// window), and a menu's prompt that the bar leaves alone.
+TEST_F(MainFrame, PromptsFollowThePointerOverTheToolBar) {
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(hwnd, HWND_TOP, 100, 100, 700, 300, SWP_SHOWWINDOW);
+    SetForegroundWindow(hwnd);
+    UpdateWindow(hwnd);
+    const auto shows = [&](const wchar_t* text) {
+        return PumpUntil([&] { return StatusText(hwnd) == text; }, 3000);
+    };
+    ASSERT_TRUE(shows(L"就绪"));
+
+    PointAt(toolBar, ButtonRect(toolBar, ID_CONFIG));
+    EXPECT_TRUE(shows(L"对轴进行配置")) << StatusText(hwnd);
+    // Resting there brings the tool tip up.
+    const HWND tips = reinterpret_cast<HWND>(SendMessageW(toolBar, TB_GETTOOLTIPS, 0, 0));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(tips) != FALSE; }, 5000));
+    PointAt(toolBar, ButtonRect(toolBar, ID_SAVECONFIG));
+    EXPECT_TRUE(shows(L"保存当前轴的配置")) << StatusText(hwnd);
+    PointAt(cards, CWndHandle(cards).ClientRect());
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    PointAt(toolBar, ButtonRect(toolBar, ID_ONEAXIS));
+    EXPECT_TRUE(shows(L"当前轴的单轴运动")) << StatusText(hwnd);
+    const RECT client = CWndHandle(hwnd).ClientRect();
+    PointAt(hwnd, RECT{client.right / 2, client.bottom / 2, client.right / 2, client.bottom / 2});
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    PointAt(toolBar, ButtonRect(toolBar, ID_TWOAXIS));
+    EXPECT_TRUE(shows(L"两轴插补运动")) << StatusText(hwnd);
+    const RECT frame = CWndHandle(hwnd).WindowRect();
+    SetCursorPos(frame.right + 50, frame.bottom + 50);
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    // Pressed on a button, dragged off the bar and let go there: the prompt goes too.
+    PointAt(toolBar, ButtonRect(toolBar, ID_LOADDEFAULTCONFIG));
+    EXPECT_TRUE(shows(L"加载当前轴的缺省配置")) << StatusText(hwnd);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    PumpFor(200);
+    PointAt(hwnd, RECT{client.right / 2, client.bottom / 2, client.right / 2, client.bottom / 2});
+    PumpFor(200);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
+
+    // F10 opens the menu bar on its first item while the pointer rests on a button; the
+    // pointer then leaves the bar, which must not take the menu's prompt away.
+    PointAt(toolBar, ButtonRect(toolBar, ID_ONEAXIS));
+    ASSERT_TRUE(shows(L"当前轴的单轴运动")) << StatusText(hwnd);
+    g_menuRun = MenuRun{};
+    g_menuRun.frame = hwnd;
+    g_menuRun.away = frame;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, MenuStep);
+    ASSERT_NE(timer, 0u);
+    PressKey(VK_F10);
+    PumpUntil([] { return g_menuRun.step > 6; }, 10000);
+    KillTimer(nullptr, timer);
+    const std::vector<std::wstring> expected = {L"对轴进行配置", L"对轴进行配置",
+                                                L"保存当前轴的配置"};
+    EXPECT_EQ(g_menuRun.seen, expected);
+    EXPECT_TRUE(shows(L"就绪")) << StatusText(hwnd);
 }
 
 }  // namespace

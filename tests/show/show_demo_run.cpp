@@ -2,7 +2,8 @@
 // person in front of it (Xvfb): start on one simulated card, choose the card and an axis,
 // rest the mouse on a tool-bar button until its tool tip shows, open the about box, show
 // the configuration page (which opens the card) and check an interrupt condition, close.
-// Screenshots go to the directory given; their Unix paths are printed.
+// Screenshots go to the directory given; their Unix paths are printed, and so are the
+// sizes the dialogs' font gives (dialog base units) and the plot's client area.
 //   show_demo_run.exe <Vorn_305q_show.exe> <screenshot directory>
 #include <windows.h>
 
@@ -42,6 +43,18 @@ void Shot(const wchar_t* name) {
         Say(L"screenshot " + std::wstring(name) + L" failed");
         ++g_failures;
     }
+}
+
+// A dialog's client area against its template's size in dialog units: the dialog base
+// units its font gives, which set every size in it.
+void SayDialogSize(const std::wstring& what, HWND dialog, int unitsX, int unitsY) {
+    const RECT client = ClientRect(dialog);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    const auto n = [](int value) { return std::to_wstring(value); };
+    Say(what + L", " + n(unitsX) + L" x " + n(unitsY) + L" units: " + n(width) + L" x " +
+        n(height) + L" pixels, dialog base units " + n((width * 4 + unitsX / 2) / unitsX) + L" x " +
+        n((height * 8 + unitsY / 2) / unitsY));
 }
 
 void Fail(const std::wstring& what) {
@@ -102,10 +115,17 @@ int wmain(int argc, wchar_t** argv) {
         5000, 50);
     Say(tip ? L"tool tip shown" : L"no tool tip appeared");
     Shot(L"03-tool-tip");
+    const size_t beforeLeaving = program.TraceLines().size();
     SetCursorPos(5, 5);
+    if (program.WaitForTraceLine(L"status prompt 0", beforeLeaving, 5000) >= 0) {
+        Say(L"pointer off the tool bar: the status bar shows the idle text");
+    } else {
+        Fail(L"the status bar kept the button's prompt after the pointer left the tool bar");
+    }
 
     PostMessageW(frame, WM_COMMAND, 57664, 0);
     if (HWND about = program.WaitForDialog(kWait, L"关于 Vorn_305q_show")) {
+        SayDialogSize(L"about box", about, 235, 55);
         Shot(L"04-about-box");
         CloseDialog(about);
         WaitUntil([&] { return program.Dialogs().empty(); }, kWait);
@@ -123,6 +143,7 @@ int wmain(int argc, wchar_t** argv) {
         std::wstring title = PaintedText(heading);
         if (!title.empty() && title.back() == L'\n') title.pop_back();
         Say(L"configuration page: " + title);
+        SayDialogSize(L"page", page, 453, 318);
         Shot(L"05-config-page");
     } else {
         Fail(L"the configuration page did not appear");
@@ -177,6 +198,9 @@ int wmain(int argc, wchar_t** argv) {
         }
         Sleep(300);
         Say(L"two-axis page: positions " + Field(mainPos) + L", " + Field(slavePos));
+        const RECT plot = ClientRect(GetDlgItem(twoAxis, 1155));
+        Say(L"plot client area: " + std::to_wstring(plot.right - plot.left) + L" x " +
+            std::to_wstring(plot.bottom - plot.top) + L" pixels");
         Shot(L"07-two-axis-page");
     } else {
         Fail(L"the two-axis page did not appear");
