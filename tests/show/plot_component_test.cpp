@@ -269,6 +269,30 @@ TEST_F(PlotIncrementalTest, ViewChangesAndClearEqualFullRedraw) {
     Add(220, -320);
     Add(-100, 50);
     Add(-120, 80);
+    // Emptied and refilled to the length drawn, through the model alone: the next point
+    // still brings the whole new picture.
+    Both([](CDrawStatic& plot) {
+        plot.ClearPoints();
+        plot.Model().AddPoint(-400, -400);
+        plot.Model().AddPoint(400, -400);
+        plot.Model().AddPoint(400, 400);
+    });
+    Add(-400, 400);
+}
+
+TEST_F(PlotIncrementalTest, LongPathDrawnWholeEqualsPointByPoint) {
+    // More points than one polyline call of a whole redraw takes, back and forth on one
+    // segment, then on another far off: the jump between them crosses the pieces' seam.
+    const POINT ends[] = {{0, 100}, {100, 0}, {-400, -300}, {-300, -400}};
+    for (int i = 0; i < 6000; ++i) {
+        const POINT p = ends[(i < 4096 ? 0 : 2) + i % 2];
+        m_plot.AddPoint(p.x, p.y);
+        m_full.Model().AddPoint(p.x, p.y);
+    }
+    m_full.Redraw();
+    EXPECT_EQ(Difference(BitmapPixels(m_plot.Surface(), kWidth, kHeight),
+                         BitmapPixels(m_full.Surface(), kWidth, kHeight)),
+              "");
 }
 
 TEST_F(PlotIncrementalTest, OnlyWhatChangedIsInvalidated) {
