@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "gdi.h"
 #include "plot_model.h"
@@ -13,12 +15,14 @@
 class CDrawStatic : public CWnd {
 public:
     CDrawStatic() = default;
-    ~CDrawStatic() override;
+    ~CDrawStatic() override = default;
 
     // The surface, drawing objects and geometry for the control's present client size;
     // the empty picture is drawn at once, so an early paint shows the grid.
     void InitDraw();
-    // Appends unless equal to the last point; redraws and invalidates in any case.
+    // Appends unless equal to the last point. A point of the view already drawn only adds
+    // its segments to the picture; a changed zoom or offset, or a list emptied since, has
+    // the whole picture drawn again. Only what changed is invalidated.
     void AddPoint(int x, int y);
     // Empties the list; the picture stays until the next point.
     void ClearPoints() { m_model.ClearPoints(); }
@@ -32,26 +36,60 @@ public:
 
     // The whole picture into the surface.
     void Redraw();
-    // The off-screen surface (null before InitDraw).
-    HDC Surface() const { return m_memDC ? m_memDC->Get() : nullptr; }
+    // The off-screen surface as shown (null before InitDraw).
+    HDC Surface() const { return m_shown ? m_shown->Get() : nullptr; }
     const CPlotModel& Model() const { return m_model; }
-    // The list without a redraw per point, to build long paths quickly.
+    // The list without a redraw per point, to build long paths quickly; the next AddPoint
+    // draws the whole picture.
     CPlotModel& Model() { return m_model; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // A memory device context with a bitmap of its own selected for its whole life.
+    class CSurface {
+    public:
+        CSurface(HDC compatible, int width, int height);
+        ~CSurface();
+        CSurface(const CSurface&) = delete;
+        CSurface& operator=(const CSurface&) = delete;
+        HDC Get() const { return m_dc.Get(); }
+
+    private:
+        CMemDC m_dc;
+        CBitmap m_bitmap;
+        HGDIOBJ m_old = nullptr;
+    };
+
+    // What the surfaces show: the points [0, count) of the list with this many clears,
+    // in this view.
+    struct Drawn {
+        PlotView view;
+        uint64_t clears;
+        size_t count;
+    };
+
     void OnPaint();
+    // The path from point first on into the picture without its end mark, clipped to the
+    // grid; the box gets the pixels it may have changed.
+    void DrawPath(size_t first, RECT& changed);
+    // The shown surface: the picture without its end mark over box, then the end mark.
+    void ShowEndMark(const RECT& box);
+    RECT EndMarkArea() const;
 
     CBrush m_brushBack;
     CPen m_penGrid;
     CPen m_penTrace;
-    std::unique_ptr<CMemDC> m_memDC;
-    CBitmap m_bitmap;
-    HGDIOBJ m_oldBitmap = nullptr;
+    // The picture without the end mark, and the one shown: the end mark moves with the
+    // last point, and what lay under it comes back from the first.
+    std::unique_ptr<CSurface> m_base;
+    std::unique_ptr<CSurface> m_shown;
     RECT m_rectClient = {};
     CRgn m_rgnAll;
     CRgn m_rgnGrid;
     CPlotModel m_model;
+    Drawn m_drawn = {};
+    std::vector<PlotPixel> m_pixels;  // reused between draws
+    std::vector<POINT> m_polyline;
 };

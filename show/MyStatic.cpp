@@ -1,5 +1,7 @@
 #include "MyStatic.h"
 
+#include <utility>
+
 namespace {
 
 constexpr COLORREF kGround = 0xC8D0D4;
@@ -37,8 +39,13 @@ void CMyStatic::Draw(HDC dc, const RECT& client) const {
 
 LRESULT CMyStatic::OnSetText(WPARAM /*wParam*/, LPARAM lParam) {
     const auto* const text = reinterpret_cast<const wchar_t*>(lParam);
-    m_strText = text != nullptr ? text : L"";
-    if (!m_strText.empty() && m_strText.back() != L'\n') m_strText += L'\n';
+    std::wstring stored = text != nullptr ? text : L"";
+    if (!stored.empty() && stored.back() != L'\n') stored += L'\n';
+    // The pages write every field at every poll: a field whose text stays is not repainted,
+    // since each repaint of a window costs Wine's X11 driver failed opens of the X resource
+    // files.
+    if (stored == m_strText) return TRUE;
+    m_strText = std::move(stored);
     InvalidateRect(GetSafeHwnd(), nullptr, TRUE);
     return TRUE;
 }

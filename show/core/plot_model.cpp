@@ -1,5 +1,6 @@
 #include "plot_model.h"
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 
@@ -48,6 +49,12 @@ bool CPlotModel::AddPoint(int32_t x, int32_t y) {
     if (!m_points.empty() && m_points.back().x == x && m_points.back().y == y) return false;
     m_points.push_back({x, y});
     return true;
+}
+
+void CPlotModel::ClearPoints() {
+    m_points.clear();
+    m_points.shrink_to_fit();
+    ++m_nClears;
 }
 
 void CPlotModel::ZoomIn() {
@@ -110,12 +117,16 @@ PlotPixel CPlotModel::PixelOf(const PlotPoint& point) const {
     return {ToPixel(place.x), ToPixel(place.y)};
 }
 
-std::vector<PlotPixel> CPlotModel::PathPixels() const {
-    std::vector<PlotPixel> pixels;
-    if (m_points.size() < 2) return pixels;
-    pixels.reserve(m_points.size());
-    for (const PlotPoint& point : m_points) pixels.push_back(PixelOf(point));
-    return pixels;
+size_t CPlotModel::AppendPathPixels(size_t first, size_t count,
+                                    std::vector<PlotPixel>& pixels) const {
+    const size_t start = std::min(first, m_points.size());
+    const size_t end = start + std::min(count, m_points.size() - start);
+    for (size_t i = start; i < end; ++i) {
+        const PlotPixel pixel = PixelOf(m_points[i]);
+        if (!pixels.empty() && pixels.back().x == pixel.x && pixels.back().y == pixel.y) continue;
+        pixels.push_back(pixel);
+    }
+    return end;
 }
 
 PlotBox CPlotModel::EndMarkBox() const {

@@ -2,7 +2,9 @@
 // every line, label, mark and path vertex of a redraw goes, in the control's pixels.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,18 @@ struct PlotPosition {
     double y;
 };
 
+// What places the points on the grid: a picture drawn for one view shows a new point of
+// the same view by adding to it.
+struct PlotView {
+    int scale;
+    int offsetX;
+    int offsetY;
+    bool operator==(const PlotView& other) const {
+        return scale == other.scale && offsetX == other.offsetX && offsetY == other.offsetY;
+    }
+    bool operator!=(const PlotView& other) const { return !(*this == other); }
+};
+
 // "% 2d": a space before a non-negative number, none before a minus sign.
 std::wstring PlotLabelText(int value);
 
@@ -55,8 +69,12 @@ public:
 
     // Appends unless the point equals the last one; true when appended.
     bool AddPoint(int32_t x, int32_t y);
-    void ClearPoints() { m_points.clear(); }
-    const std::vector<PlotPoint>& Points() const { return m_points; }
+    void ClearPoints();
+    // Every distinct point of the run, in blocks: a long path grows without copying.
+    const std::deque<PlotPoint>& Points() const { return m_points; }
+    // Counts the times the list was emptied: a picture drawn from the list is of the
+    // present one only while this stays the same.
+    uint64_t Clears() const { return m_nClears; }
 
     void ZoomIn();
     void ZoomOut();
@@ -67,6 +85,7 @@ public:
     void MoveDown() { ++m_nOffsetY; }
     int OffsetX() const { return m_nOffsetX; }
     int OffsetY() const { return m_nOffsetY; }
+    PlotView View() const { return {m_nScale, m_nOffsetX, m_nOffsetY}; }
 
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
@@ -88,9 +107,10 @@ public:
     PlotPosition Map(const PlotPoint& point) const;
     // A point's pixel: the mapped place truncated toward zero.
     PlotPixel PixelOf(const PlotPoint& point) const;
-    // The pixels of every point in order; empty when there are fewer than two points, since
-    // no path is drawn then.
-    std::vector<PlotPixel> PathPixels() const;
+    // The pixels of the points from index first on, at most count of them, appended to
+    // pixels without the repeats of a pixel in a row (a segment of no length draws
+    // nothing); gives the index after the last point taken.
+    size_t AppendPathPixels(size_t first, size_t count, std::vector<PlotPixel>& pixels) const;
     // The mark at the last point, from its unrounded place; only meaningful with a path.
     PlotBox EndMarkBox() const;
 
@@ -102,5 +122,6 @@ private:
     int m_nOffsetX = -5;
     int m_nOffsetY = -5;
     int m_nScale = 1;
-    std::vector<PlotPoint> m_points;
+    uint64_t m_nClears = 0;
+    std::deque<PlotPoint> m_points;
 };

@@ -196,6 +196,11 @@ TEST_F(Controls, PaintedStaticKeepsItsOwnTextEndedByANewline) {
     EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
     SetWindowTextW(hwnd, L"x");
     EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE));
+    // The same text again asks for none: the pages write every field at every poll.
+    UpdateWindow(hwnd);
+    SetWindowTextW(hwnd, L"x");
+    EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
+    EXPECT_EQ(painted.GetText(), L"x\n");
 }
 
 // Rows of the bitmap holding text pixels (reddish), and the leftmost such column.

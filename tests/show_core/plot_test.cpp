@@ -60,12 +60,12 @@ TEST_F(PlotTest, TruncationTowardZeroAndOffsets) {
 
 TEST_F(PlotTest, PathAndEndMark) {
     EXPECT_TRUE(m_plot.AddPoint(250, -100));
-    EXPECT_TRUE(m_plot.PathPixels().empty());  // one point: no path
     EXPECT_FALSE(m_plot.AddPoint(250, -100));
     EXPECT_EQ(m_plot.Points().size(), 1u);
     EXPECT_TRUE(m_plot.AddPoint(0, 0));
     EXPECT_TRUE(m_plot.AddPoint(250, -100));  // equal to an older point, not to the last
-    const std::vector<PlotPixel> path = m_plot.PathPixels();
+    std::vector<PlotPixel> path;
+    EXPECT_EQ(m_plot.AppendPathPixels(0, 100, path), 3u);
     ASSERT_EQ(path.size(), 3u);
     EXPECT_TRUE(IsPixel(path[0], 260, 195));
     EXPECT_TRUE(IsPixel(path[1], 185, 165));
@@ -79,10 +79,48 @@ TEST_F(PlotTest, PathAndEndMark) {
     EXPECT_TRUE(IsBox(m_plot.EndMarkBox(), 0, 163, 3, 167));
 
     m_plot.ZoomOut();
+    const uint64_t clears = m_plot.Clears();
     m_plot.ClearPoints();
     EXPECT_TRUE(m_plot.Points().empty());
+    EXPECT_EQ(m_plot.Clears(), clears + 1);  // a picture of the old list is no longer current
     EXPECT_EQ(m_plot.GetScale(), 2);
     EXPECT_EQ(m_plot.OffsetX(), 0);
+}
+
+TEST_F(PlotTest, PathPixelsInPiecesWithoutRepeats) {
+    // 1 and 2 pulses both land on pixel 185 (185.3 and 185.6): one pixel for the two.
+    for (const PlotPoint& p :
+         std::vector<PlotPoint>{{0, 0}, {1, 0}, {2, 0}, {100, 0}, {100, 100}, {101, 100}, {0, 0}}) {
+        m_plot.AddPoint(p.x, p.y);
+    }
+    std::vector<PlotPixel> whole;
+    EXPECT_EQ(m_plot.AppendPathPixels(0, 100, whole), 7u);
+    ASSERT_EQ(whole.size(), 4u);
+    EXPECT_TRUE(IsPixel(whole[0], 185, 165));
+    EXPECT_TRUE(IsPixel(whole[1], 215, 165));
+    EXPECT_TRUE(IsPixel(whole[2], 215, 135));  // 101 pulses: the pixel of 100 again
+    EXPECT_TRUE(IsPixel(whole[3], 185, 165));
+
+    // Taken in pieces of two points, each piece going on from the pixels before it, the
+    // same pixels come out; the last piece stops at the list's end.
+    std::vector<PlotPixel> pieces;
+    size_t next = 0;
+    std::vector<size_t> ends;
+    while (next < m_plot.Points().size())
+        ends.push_back(next = m_plot.AppendPathPixels(next, 2, pieces));
+    EXPECT_EQ(ends, (std::vector<size_t>{2, 4, 6, 7}));
+    ASSERT_EQ(pieces.size(), whole.size());
+    for (size_t i = 0; i < whole.size(); ++i)
+        EXPECT_TRUE(IsPixel(pieces[i], whole[i].x, whole[i].y));
+
+    // From a later point on, and from past the end.
+    std::vector<PlotPixel> tail;
+    EXPECT_EQ(m_plot.AppendPathPixels(5, 100, tail), 7u);
+    ASSERT_EQ(tail.size(), 2u);
+    EXPECT_TRUE(IsPixel(tail[0], 215, 135));
+    std::vector<PlotPixel> none;
+    EXPECT_EQ(m_plot.AppendPathPixels(9, 100, none), 7u);
+    EXPECT_TRUE(none.empty());
 }
 
 TEST_F(PlotTest, GridLines) {
