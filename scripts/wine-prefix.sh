@@ -168,9 +168,6 @@ run() {
         [ -z "$child" ] || kill -TERM "$child" 2>/dev/null || true
         remove_copy "$prefix" || { echo "wine-prefix: could not remove $prefix" >&2; status=1; }
         exit $status' EXIT
-  trap 'exit 143' TERM
-  trap 'exit 130' INT
-  trap 'exit 129' HUP
   local start="$prefix/.vorn-copy-start"
   : >"$start"
   fill_copy "$prefix" "$build"
