@@ -92,14 +92,15 @@ check "run's copy removed" no_copies "$tree"
 check "run passes the exit code on" [ $? -eq 3 ]
 check "failed run's copy removed" no_copies "$tree"
 
-"$tool" run "$tree" stopped bash -c 'echo "$WINEPREFIX" >"$0"; exec sleep 60' "$scratch/stopped" &
+"$tool" run "$tree" stopped bash -c 'echo "$WINEPREFIX" >"$0.prefix"; echo $$ >"$0"; exec sleep 60' \
+  "$scratch/stopped" &
 runner=$!
 check "stopped run started" wait_for "$scratch/stopped"
 kill -TERM "$runner"
 wait "$runner"
 check "stopped run says so" [ $? -eq 143 ]
-check "stopped run's copy removed" [ ! -e "$(cat "$scratch/stopped")" ]
-check "stopped run's command ended" bash -c "! pgrep -x sleep -P $runner >/dev/null"
+check "stopped run's copy removed" [ ! -e "$(cat "$scratch/stopped.prefix")" ]
+check "stopped run's command ended" bash -c "! kill -0 $(cat "$scratch/stopped") 2>/dev/null"
 
 # A run killed outright leaves its copy to clean, which spares a run still going.
 "$tool" run "$tree" killed bash -c 'echo "$WINEPREFIX" >"$0.prefix"; echo $$ >"$0"; exec sleep 60' \
