@@ -141,6 +141,7 @@ copy() {
   mkdir -p "$(dirname "$to")"
   local partial
   partial=$(mktemp -d "$to.partial.XXXXXX")
+  # shellcheck disable=SC2064 # expanded now: the local is gone when the trap runs
   trap "rm -rf $(printf %q "$partial")" EXIT
   fill_copy "$partial" "$build"
   rmdir "$to" 2>/dev/null || true
