@@ -6,6 +6,16 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 add_subdirectory(${VORN_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
+# Every test under Wine needs the build tree's prepared prefix (the fixture vorn_prefix,
+# tests/CMakeLists.txt). A display test runs in a cheap copy of its own, made by
+# VORN_PREFIX_RUN and removed when the test ends, or at the latest after the last test.
+set(VORN_PREFIX_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh run ${CMAKE_BINARY_DIR})
+
+# vorn_prefix_control(dll): a control module the prepared prefix has registered.
+function(vorn_prefix_control dll)
+  set_property(GLOBAL APPEND PROPERTY VORN_PREFIX_CONTROLS ${dll})
+endfunction()
+
 # vorn_add_test(NAME SOURCES a.cpp ... LIBS lib ... [TIMEOUT s] [XVFB])
 # On the 64-bit build the test runs under Wine; on i686 it is only built.
 function(vorn_add_test name)
@@ -20,14 +30,15 @@ function(vorn_add_test name)
   endif()
   set(env ${VORN_TEST_ENV})
   if(T_XVFB)
-    add_test(NAME ${name}
-             COMMAND xvfb-run -a ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:${name}>)
     # Once a prefix's desktop has started without a display, no top-level window can be
     # made in it: every display test gets a prefix of its own.
+    add_test(NAME ${name}
+             COMMAND ${VORN_PREFIX_RUN} ${name} xvfb-run -a ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+                     $<TARGET_FILE:${name}>)
     list(FILTER env EXCLUDE REGEX "^WINEPREFIX=")
-    list(APPEND env "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-${name}")
   else()
     add_test(NAME ${name} COMMAND ${name})
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}"
+                                          FIXTURES_REQUIRED vorn_prefix)
 endfunction()

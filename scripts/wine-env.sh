@@ -1,4 +1,6 @@
-# Sourced: the Wine settings every run of ours uses. The prefix is created on first use.
+# Sourced: the Wine settings every run of ours uses. A missing prefix is made on first use:
+# in a build tree as a cheap copy of the tree's prepared prefix (scripts/wine-prefix.sh),
+# elsewhere (or with VORN_WINE_BOOT set) booted.
 export WINEPREFIX="${WINEPREFIX:-$PWD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
@@ -9,8 +11,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
-      /usr/lib/wine/wineserver -w || true
+      build=$(dirname "$WINEPREFIX")
+      if [ -z "${VORN_WINE_BOOT:-}" ] && [ -f "$build/CMakeCache.txt" ] &&
+        { [ ! -e "$WINEPREFIX" ] || [ -z "$(ls -A "$WINEPREFIX")" ]; }; then
+        "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" copy "$build" "$WINEPREFIX" 9>&-
+      else
+        /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+        /usr/lib/wine/wineserver -w || true
+      fi
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
