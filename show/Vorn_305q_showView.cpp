@@ -322,7 +322,7 @@ void CVorn_305q_showView::OnPageCommand(UINT id) {
     // no focus at all in the active frame, leaves the keys nowhere: the shown page takes them.
     const HWND focus = GetFocus();
     if (frame != nullptr && GetActiveWindow() == frame->GetSafeHwnd() &&
-        (focus == nullptr || !IsWindowVisible(focus) || !IsWindowEnabled(focus))) {
+        (focus == nullptr || !IsWindowEnabled(focus))) {
         SetFocus(shown->GetSafeHwnd());
     }
 }
