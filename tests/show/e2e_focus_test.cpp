@@ -64,10 +64,10 @@ std::string Describe(HWND window) {
 
 class FocusTest : public ::testing::Test {
 protected:
-    void Start(int cards = 1) {
+    void Start() {
         CLaunchOptions options;
         options.exePath = ShowExe();
-        options.simulatedCards = cards;
+        options.simulatedCards = 1;
         m_program = std::make_unique<CGuiProcess>(options);
         ASSERT_TRUE(m_program->Started()) << Narrow(m_program->StartError());
         m_frame = m_program->WaitForTopLevel(kTitle, kWait);
@@ -134,8 +134,15 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
     }
     void ExpectNoBox(DWORD ms) const {
-        EXPECT_FALSE(WaitUntil([&] { return !m_program->Dialogs().empty(); }, ms))
-            << Narrow(MessageBoxText(m_program->Dialogs().front()));
+        HWND box = nullptr;
+        EXPECT_FALSE(WaitUntil(
+            [&] {
+                const std::vector<HWND> dialogs = m_program->Dialogs();
+                box = dialogs.empty() ? nullptr : dialogs.front();
+                return box != nullptr;
+            },
+            ms))
+            << Narrow(MessageBoxText(box));
     }
 
     std::unique_ptr<CGuiProcess> m_program;
