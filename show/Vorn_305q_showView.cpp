@@ -365,7 +365,15 @@ void CVorn_305q_showView::OnPageCommand(UINT id) {
         if (other != page && Page(other) != nullptr) Page(other)->ShowWindow(SW_HIDE);
     }
     m_nPage = page;
-    if (CMainFrame* const frame = MainFrame()) frame->EnableAxisSelector(page != 3);
+    CMainFrame* const frame = MainFrame();
+    if (frame != nullptr) frame->EnableAxisSelector(page != 3);
+    // A hidden page has given its focus away already; the axis selector just disabled, or
+    // no focus at all in the active frame, leaves the keys nowhere: the shown page takes them.
+    const HWND focus = GetFocus();
+    if (frame != nullptr && GetActiveWindow() == frame->GetSafeHwnd() &&
+        (focus == nullptr || !IsWindowEnabled(focus))) {
+        SetFocus(shown->GetSafeHwnd());
+    }
 }
 
 bool CVorn_305q_showView::OnUpdateCommand(UINT id, bool& enable) {

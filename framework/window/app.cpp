@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <ole2.h>
 
+#include "dialog.h"
 #include "document.h"
 #include "frame_wnd.h"
 #include "trace.h"
@@ -83,6 +84,7 @@ int CWinApp::Main() {
     int code = 0;
     if (!app->InitInstance()) {
         // Whatever was made goes in order; the end is not an error of the program.
+        app->m_bClosing = true;
         if (app->m_pMainWnd != nullptr) app->m_pMainWnd->DestroyWindow();
         code = app->ExitInstance();
     } else {
@@ -93,6 +95,7 @@ int CWinApp::Main() {
 }
 
 void CWinApp::Shutdown() {
+    m_bClosing = true;
     m_pMainWnd = nullptr;
     m_docTemplate.reset();
     if (m_oleInitialized) {
@@ -134,6 +137,13 @@ void CWinApp::OnIdle() {
 BOOL CWinApp::PreTranslateMessage(MSG* msg) {
     if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
     const HWND top = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    // A key for a hidden part of the shown frame sends the dialog manager's mnemonic search
+    // round a hidden subtree for ever: the focus goes somewhere visible, the key is dropped.
+    if (top != nullptr && IsWindowVisible(top) && IsChild(top, msg->hwnd) &&
+        !IsWindowVisible(msg->hwnd)) {
+        KeepFocusVisible();
+        return TRUE;
+    }
     // The innermost window first: a page's dialog keys before the frame's accelerators.
     for (HWND hwnd = msg->hwnd; hwnd != nullptr; hwnd = GetParent(hwnd)) {
         CWnd* const object = CWnd::FromHandle(hwnd);

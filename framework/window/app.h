@@ -63,6 +63,11 @@ public:
     void OnFileNew();
     void OnFileOpen();
 
+    // From the moment the main window starts to close: the focus that moves while the
+    // windows go is not the operator's doing.
+    bool IsClosing() const { return m_bClosing; }
+    void SetClosing(bool closing) { m_bClosing = closing; }
+
     const std::wstring& AppName() const { return m_appName; }
     HINSTANCE Instance() const { return m_hInstance; }
 
@@ -84,6 +89,7 @@ private:
     CRecentFileList m_recentFiles{0};
     std::unique_ptr<CSingleDocTemplate> m_docTemplate;
     bool m_oleInitialized = false;
+    bool m_bClosing = false;
 };
 
 CWinApp* AfxGetApp();

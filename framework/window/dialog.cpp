@@ -16,10 +16,13 @@ HWND CDataExchange::PrepareCtrl(int id) const { return GetDlgItem(m_pDlgWnd->Get
 
 void CDataExchange::Fail(HWND control, const std::wstring& message) {
     m_bFailed = true;
+    // The focus leaves the edit because the windows are going: nobody is entering a value.
+    if (const CWinApp* const app = AfxGetApp(); app != nullptr && app->IsClosing()) return;
     // Focus moves twice below; the page's focus-loss handlers must not report again.
     m_pDlgWnd->m_bReportingFailure = true;
     AfxMessageBox(message);
-    if (control != nullptr) {
+    // Not into an edit the operator can no longer see (its page was switched away).
+    if (control != nullptr && IsWindowVisible(control) && IsWindowEnabled(control)) {
         SetFocus(control);
         SendMessageW(control, EM_SETSEL, 0, -1);
     }
@@ -101,6 +104,47 @@ void DDX_CBIndex(CDataExchange* pDX, int id, int& value) {
     }
 }
 
+// ---- focus
+
+namespace {
+
+bool IsChildWindow(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) != 0; }
+
+bool IsDialogContainer(HWND hwnd) {
+    if ((GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0) return true;
+    wchar_t name[8] = {};
+    GetClassNameW(hwnd, name, 8);
+    return wcscmp(name, L"#32770") == 0;
+}
+
+}  // namespace
+
+HWND FirstVisibleTabStop(HWND parent) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if ((style & WS_VISIBLE) == 0 || (style & WS_DISABLED) != 0) continue;
+        if ((style & WS_TABSTOP) != 0) return child;
+        if (IsDialogContainer(child)) {
+            if (const HWND inner = FirstVisibleTabStop(child)) return inner;
+        }
+    }
+    return nullptr;
+}
+
+void KeepFocusVisible() {
+    const HWND focus = GetFocus();
+    if (focus == nullptr || (IsWindowVisible(focus) && IsWindowEnabled(focus))) return;
+    if (const CWinApp* const app = AfxGetApp(); app != nullptr && app->IsClosing()) return;
+    HWND target = GetAncestor(focus, GA_PARENT);
+    const HWND desktop = GetDesktopWindow();
+    while (target != nullptr && target != desktop &&
+           !(IsWindowVisible(target) && IsWindowEnabled(target))) {
+        target = GetAncestor(target, GA_PARENT);
+    }
+    if (target != nullptr && target != desktop) SetFocus(target);
+}
+
 // ---- dialogs
 
 const CRuntimeClass CDialog::classCDialog = {"CDialog", &CCmdTarget::classCCmdTarget, nullptr};
@@ -154,6 +198,16 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_INITDIALOG:
             return OnInitDialog();
+        case WM_SETFOCUS:
+            if (!IsChildWindow(GetSafeHwnd())) return Default();
+            OnSetFocus();
+            return 0;
+        case WM_WINDOWPOSCHANGED: {
+            const LRESULT result = Default();
+            const auto* const pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+            if ((pos->flags & SWP_HIDEWINDOW) != 0 && IsChildWindow(GetSafeHwnd())) OnHidden();
+            return result;
+        }
         case WM_COMMAND: {
             const UINT id = LOWORD(wParam);
             if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
@@ -169,6 +223,22 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         default:
             return Default();
+    }
+}
+
+void CDialog::OnSetFocus() {
+    const HWND target = FirstVisibleTabStop(GetSafeHwnd());
+    if (target == nullptr) return;  // the dialog itself keeps it
+    if ((SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+        SendMessageW(target, EM_SETSEL, 0, -1);
+    }
+    ::SetFocus(target);
+}
+
+void CDialog::OnHidden() {
+    const HWND focus = GetFocus();
+    if (focus != nullptr && (focus == GetSafeHwnd() || IsChild(GetSafeHwnd(), focus))) {
+        KeepFocusVisible();
     }
 }
 
@@ -240,6 +310,24 @@ BOOL CFormView::PreTranslateMessage(MSG* msg) {
     // The frame's accelerators before the form's dialog keys, which would eat them.
     if (m_pFrame != nullptr && m_pFrame->PreTranslateMessage(msg)) return TRUE;
     return IsDialogMessageW(GetSafeHwnd(), msg);
+}
+
+bool CFormView::OnActivateFrame(UINT state, bool minimized) {
+    const HWND frame = m_pFrame != nullptr ? m_pFrame->GetSafeHwnd() : nullptr;
+    if (frame == nullptr) return false;
+    if (state == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        m_hWndSavedFocus = focus != nullptr && IsChild(frame, focus) ? focus : nullptr;
+        return false;
+    }
+    const HWND saved = m_hWndSavedFocus;
+    m_hWndSavedFocus = nullptr;
+    if (minimized || saved == nullptr || !IsWindow(saved) || !IsChild(frame, saved) ||
+        !IsWindowVisible(saved) || !IsWindowEnabled(saved)) {
+        return false;
+    }
+    ::SetFocus(saved);
+    return true;
 }
 
 void CFormView::ResizeParentToFit() {

@@ -42,6 +42,14 @@ void DDX_Text(CDataExchange* pDX, int id, float& value);
 void DDX_Text(CDataExchange* pDX, int id, double& value);
 void DDX_CBIndex(CDataExchange* pDX, int id, int& value);
 
+// The first visible, enabled tab stop under parent in tab order, looking into visible child
+// dialogs; null when there is none.
+HWND FirstVisibleTabStop(HWND parent);
+// Takes the keyboard focus out of a hidden or disabled window (keys there would reach a
+// part of the program the operator cannot see): it goes to the nearest visible ancestor,
+// which hands it on as its WM_SETFOCUS decides.
+void KeepFocusVisible();
+
 // The texts of the two parse failures.
 extern const wchar_t kParseIntFailure[];
 extern const wchar_t kParseNumberFailure[];
@@ -74,6 +82,11 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Not handled: the dialog manager does the default.
     LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // A child dialog given the focus passes it to its first visible tab stop: the
+    // dialog manager's remembered control may lie on a page hidden since.
+    void OnSetFocus();
+    // A child dialog hidden with the focus inside gives the focus away.
+    void OnHidden();
     // Initialisation data (combo entries), then the exchange into the controls.
     virtual BOOL OnInitDialog();
     virtual void OnApplyInitData() {}
@@ -105,6 +118,10 @@ public:
     CFrameWnd* GetParentFrame() const { return m_pFrame; }
     // Resizes the frame so that this view's client area is exactly the form.
     void ResizeParentToFit();
+    // The frame's WM_ACTIVATE: going inactive it keeps where the focus was, coming back it
+    // gives the focus there again while that window is still visible and enabled; true
+    // when it placed the focus.
+    bool OnActivateFrame(UINT state, bool minimized);
 
     // Commands reach the document after the view.
     bool OnUpdateCommand(UINT id, bool& enable) override;
@@ -120,4 +137,5 @@ protected:
 private:
     CDocument* m_pDocument = nullptr;
     CFrameWnd* m_pFrame = nullptr;
+    HWND m_hWndSavedFocus = nullptr;
 };

@@ -283,6 +283,20 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             return Default();
+        case WM_ACTIVATE:
+            // The view puts the focus back where it was, never into a hidden page.
+            if (m_view != nullptr && m_view->OnActivateFrame(LOWORD(wParam), HIWORD(wParam) != 0))
+                return 0;
+            return Default();
+        case WM_CLOSE: {
+            CWinApp* const app = AfxGetApp();
+            if (app == nullptr || app->m_pMainWnd != this) return Default();
+            const HWND hwnd = GetSafeHwnd();
+            app->SetClosing(true);
+            const LRESULT result = Default();
+            if (IsWindow(hwnd)) app->SetClosing(false);  // the close was refused
+            return result;
+        }
         case WM_COMMAND:
             if (OnCmdMsg(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
             return Default();

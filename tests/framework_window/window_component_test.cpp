@@ -425,6 +425,27 @@ TEST_F(Exchange, AnIntegerFailureHasItsOwnText) {
     EXPECT_EQ(GetFocus(), Item(201).Get());
 }
 
+TEST_F(Exchange, ARefusalFocusesNoHiddenEditAndIsNotSaidWhileTheProgramCloses) {
+    CTestApp app;
+    Item(203).SetText(L"x");
+    SetFocus(Item(201).Get());
+    // Hidden (its page switched away): said, but the focus stays out of it.
+    dialog.ShowWindow(SW_HIDE);
+    EXPECT_FALSE(dialog.UpdateData(true));
+    ASSERT_EQ(g_boxes.texts.size(), 1u);
+    EXPECT_NE(GetFocus(), Item(203).Get());
+    // Closing: the focus leaves because the windows go; nobody is entering a value.
+    dialog.ShowWindow(SW_SHOW);
+    app.SetClosing(true);
+    EXPECT_FALSE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.third, 3);
+    EXPECT_EQ(g_boxes.texts.size(), 1u);
+    app.SetClosing(false);
+    EXPECT_FALSE(dialog.UpdateData(true));
+    EXPECT_EQ(g_boxes.texts.size(), 2u);
+    EXPECT_EQ(GetFocus(), Item(203).Get());
+}
+
 // Keyboard pre-translation: inside a page its dialog keys come first and the frame's
 // accelerators never see the key; elsewhere in the view or frame they do.
 class CTestForm : public CFormView {
@@ -465,6 +486,65 @@ TEST(KeyboardRouting, APagesDialogKeysComeBeforeTheFramesAccelerators) {
     EXPECT_FALSE(app.PreTranslateMessage(&click));
 
     page.DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    frame.DestroyWindow();
+}
+
+// The focus never stays in a hidden window: a page hidden with it inside hands it to the
+// view's first visible, enabled tab stop (into visible pages), the view given the focus
+// does the same, and a key that still reaches a hidden window is dropped.
+TEST(Focus, LeavesHiddenWindowsForTheFirstVisibleTabStop) {
+    CTestApp app;
+    CFrameWnd frame;
+    CCreateContext context;
+    context.m_pNewViewClass = &CTestForm::classCTestForm;
+    ASSERT_TRUE(frame.LoadFrame(1, WS_OVERLAPPEDWINDOW, &context));
+    app.m_pMainWnd = &frame;
+    frame.ShowWindow(SW_SHOW);
+    SetForegroundWindow(frame.GetSafeHwnd());
+    const HWND view = frame.GetActiveView()->GetSafeHwnd();
+    CDialog hiddenPage(102);
+    CDialog shownPage(102);
+    ASSERT_TRUE(hiddenPage.CreateModeless(view));
+    ASSERT_TRUE(shownPage.CreateModeless(view));
+    const HWND viewEdit = GetDlgItem(view, 401);
+    const HWND hiddenEdit = GetDlgItem(hiddenPage.GetSafeHwnd(), 501);
+    const HWND shownEdit = GetDlgItem(shownPage.GetSafeHwnd(), 501);
+
+    SetFocus(hiddenEdit);
+    ASSERT_EQ(GetFocus(), hiddenEdit);
+    hiddenPage.ShowWindow(SW_HIDE);
+    EXPECT_EQ(GetFocus(), viewEdit);
+
+    // The view's own edit hidden: the first tab stop of the visible page, also when the
+    // frame hands the focus to the view (whose dialog manager remembers the hidden edit).
+    hiddenPage.ShowWindow(SW_SHOW);
+    SetFocus(hiddenEdit);
+    ShowWindow(viewEdit, SW_HIDE);
+    hiddenPage.ShowWindow(SW_HIDE);
+    EXPECT_EQ(GetFocus(), shownEdit);
+    SetFocus(frame.GetSafeHwnd());
+    EXPECT_EQ(GetFocus(), shownEdit);
+    // No visible, enabled tab stop left: the view itself.
+    EnableWindow(shownEdit, FALSE);
+    SetFocus(frame.GetSafeHwnd());
+    EXPECT_EQ(GetFocus(), view);
+    EnableWindow(shownEdit, TRUE);
+
+    // A window hidden under a plain parent keeps the focus; its key is not translated.
+    const HWND box = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, view,
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND boxEdit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 40, 20, box,
+                                         nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetFocus(boxEdit);
+    ShowWindow(box, SW_HIDE);
+    ASSERT_EQ(GetFocus(), boxEdit);
+    MSG key = {boxEdit, WM_KEYDOWN, 'A', 0x001E0001, GetTickCount(), {}};
+    EXPECT_TRUE(app.PreTranslateMessage(&key));
+    EXPECT_EQ(GetFocus(), shownEdit);
+
+    hiddenPage.DestroyWindow();
+    shownPage.DestroyWindow();
     app.m_pMainWnd = nullptr;
     frame.DestroyWindow();
 }

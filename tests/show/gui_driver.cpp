@@ -492,6 +492,18 @@ RECT ClientRect(HWND hwnd) {
     return rect;
 }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return thread != 0 && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+bool Answers(HWND window, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
 void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 void PostClick(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
@@ -567,6 +579,10 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& path) {
 }
 
 bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
+    return PressKeys(window, std::vector<WORD>(keys));
+}
+
+bool PressKeys(HWND window, const std::vector<WORD>& keys) {
     SetForegroundWindow(window);
     if (!WaitUntil([&] { return GetForegroundWindow() == window; }, 2000)) return false;
     std::vector<INPUT> inputs;
@@ -585,6 +601,40 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
     }
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
            inputs.size();
+}
+
+bool ClickAt(HWND window, POINT client) {
+    if (!ClientToScreen(window, &client)) return false;
+    // Absolute coordinates run from 0 to 65535 across the primary screen.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    if (width < 2 || height < 2) return false;
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(client.x, 65535, width - 1);
+        input.mi.dy = MulDiv(client.y, 65535, height - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    return SendInput(3, inputs, sizeof(INPUT)) == 3;
+}
+
+bool TypeKeys(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (const wchar_t c : text) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = c;
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs.push_back(input);
+        input.ki.dwFlags |= KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    return inputs.empty() || SendInput(static_cast<UINT>(inputs.size()), inputs.data(),
+                                       sizeof(INPUT)) == inputs.size();
 }
 
 bool TakeScreenshot(const std::wstring& pngPath, DWORD timeoutMs) {

@@ -131,6 +131,10 @@ bool IsEnabled(HWND hwnd);
 bool IsVisible(HWND hwnd);
 RECT WindowRect(HWND hwnd);
 RECT ClientRect(HWND hwnd);
+// The keyboard focus of window's thread (GetGUIThreadInfo), null when it has none.
+HWND FocusOf(HWND window);
+// True when window's thread answers WM_NULL within the time (it is not hung or gone).
+bool Answers(HWND window, DWORD timeoutMs);
 
 // BM_CLICK, returning when the program has handled the click.
 void Click(HWND button);
@@ -160,6 +164,13 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& path);
 // Brings window to the front and sends a key chord through the input queue, so that the
 // program's accelerators see it; keys are pressed in order and released in reverse.
 bool PressKeys(HWND window, std::initializer_list<WORD> keys);
+bool PressKeys(HWND window, const std::vector<WORD>& keys);
+// A real left click through the input queue at a point of window's client area: the
+// pointer moves there, the button goes down and up; the program sees what a mouse does.
+bool ClickAt(HWND window, POINT client);
+// Types text through the input queue, one Unicode key stroke per character, into
+// whatever has the focus.
+bool TypeKeys(const std::wstring& text);
 
 // A PNG of the whole X screen (ImageMagick's import run as a Unix process); waits until
 // the file is complete.

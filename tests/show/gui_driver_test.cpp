@@ -1,6 +1,7 @@
 // The driver against its fixture program: starting with an environment in a fresh
 // directory, finding and reading windows, acting on them as an operator would, message
-// boxes, a save dialog reached by an accelerator, exit codes, killing, screenshots.
+// boxes, a save dialog reached by an accelerator, exit codes, killing, screenshots; real
+// clicks and typing through the input queue, and the program's focus.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -117,6 +118,42 @@ TEST_F(GuiDriverTest, ChoosesTypesAndWaitsForFreshTraceLines) {
     HWND edit = FindChild(frame, 1004);
     TypeChars(edit, L"a-1中");
     EXPECT_EQ(WindowText(edit), L"a-1中");
+}
+
+TEST_F(GuiDriverTest, ClicksAndTypesThroughTheInputQueueAndReadsTheFocus) {
+    std::unique_ptr<CGuiProcess> process;
+    HWND frame = StartShown(process);
+    HWND edit = FindChild(frame, 1004);
+    const RECT client = ClientRect(edit);
+    ASSERT_TRUE(ClickAt(edit, {client.right / 2, client.bottom / 2}));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(frame) == edit; }, kWait));
+    // The pointer is where the click was asked for, to the pixel.
+    POINT expected = {client.right / 2, client.bottom / 2};
+    ClientToScreen(edit, &expected);
+    POINT cursor = {};
+    ASSERT_TRUE(GetCursorPos(&cursor));
+    EXPECT_NEAR(cursor.x, expected.x, 1);
+    EXPECT_NEAR(cursor.y, expected.y, 1);
+    ASSERT_TRUE(TypeKeys(L"a-1中"));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(edit) == L"a-1中"; }, kWait))
+        << DumpLines({WindowText(edit)});
+    EXPECT_TRUE(Answers(frame, 5000));
+
+    // A click elsewhere lands there: the button opens its box.
+    HWND button = FindChild(frame, 1002);
+    const RECT face = ClientRect(button);
+    ASSERT_TRUE(ClickAt(button, {face.right / 2, face.bottom / 2}));
+    HWND box = process->WaitForDialog(kWait, L"GuiKit");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(FocusOf(frame), FocusOf(box));  // one thread, one focus: in the box now
+    EXPECT_TRUE(IsChild(box, FocusOf(box)));
+    EXPECT_TRUE(CloseDialog(box));
+    EXPECT_GE(process->WaitForTraceLine(L"box answered 1", 0, kWait), 0);
+
+    process->Close(frame);
+    ASSERT_TRUE(process->WaitForExit(kWait));
+    EXPECT_FALSE(Answers(frame, 1000));  // gone
+    EXPECT_EQ(FocusOf(frame), nullptr);
 }
 
 TEST_F(GuiDriverTest, ReadsAndAnswersAMessageBox) {

@@ -1,0 +1,293 @@
+// Where the keyboard focus goes when the program's pages change, when a box or a file
+// dialog ends and when the program closes: the built program with the real control and a
+// simulated card, driven with real mouse clicks and keys, the focus read from outside.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui_driver.h"
+
+namespace {
+
+const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
+const wchar_t kIntegerRefused[] = L"请输入一个整数。";
+constexpr DWORD kWait = 20000;
+constexpr DWORD kAnswer = 5000;
+constexpr int kToolBar = 0xE800;
+constexpr int kAxisSelector = 32778;
+constexpr UINT kOneAxis = 32773;
+constexpr UINT kFileOpen = 57601;
+constexpr UINT kFileSave = 57603;
+
+constexpr int kConfigTitle = 1032;
+constexpr int kOneAxisTitle = 1053;
+constexpr int kTwoAxisTitle = 1117;
+
+// Config page.
+constexpr int kAccelEndCheck = 1030;
+constexpr int kEdgeFalling = 1041;
+// One-axis page.
+constexpr int kPosition = 1096;
+constexpr int kStartSpeed = 1059;
+constexpr int kRunSpeed = 1060;
+constexpr int kRelativeMove = 1044;
+constexpr int kForward = 1055;
+constexpr int kStart = 1065;
+// Two-axis page.
+constexpr int kCircleMode = 1121;
+constexpr int kZoomIn = 1149;
+
+std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
+
+std::string Narrow(const std::wstring& text) {
+    std::string bytes = DumpLines({text});
+    if (!bytes.empty()) bytes.pop_back();  // the line's end
+    return bytes;
+}
+
+POINT CentreOf(HWND window) {
+    const RECT client = ClientRect(window);
+    return {client.right / 2, client.bottom / 2};
+}
+
+// The keyboard focus of the program and where it lies, for failure messages.
+std::string Describe(HWND window) {
+    if (window == nullptr) return "no window";
+    return "id " + std::to_string(GetDlgCtrlID(window)) + " class " + Narrow(ClassName(window)) +
+           (IsVisible(window) ? " visible" : " HIDDEN") + (IsEnabled(window) ? "" : " disabled");
+}
+
+class FocusTest : public ::testing::Test {
+protected:
+    void Start() {
+        CLaunchOptions options;
+        options.exePath = ShowExe();
+        options.simulatedCards = 1;
+        m_program = std::make_unique<CGuiProcess>(options);
+        ASSERT_TRUE(m_program->Started()) << Narrow(m_program->StartError());
+        m_frame = m_program->WaitForTopLevel(kTitle, kWait);
+        ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
+        HWND toolBar = FindChild(m_frame, kToolBar);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
+    }
+    void TearDown() override {
+        if (!m_program || !m_program->Running()) return;
+        for (HWND box : m_program->Dialogs()) CloseDialog(box);
+        m_program->Close(m_frame);
+        DWORD code = ~0u;
+        EXPECT_TRUE(m_program->WaitForExit(kWait, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    HWND PageOf(int titleId) const {
+        HWND title = FindChild(m_frame, titleId);
+        return title ? GetParent(title) : nullptr;
+    }
+    HWND Item(int titleId, int id) const { return GetDlgItem(PageOf(titleId), id); }
+    // A page's menu key with Alt, and the wait until that page is the one shown.
+    void ShowPage(WORD key, int titleId) const {
+        ASSERT_TRUE(PressKeys(m_frame, {VK_MENU, key}));
+        ASSERT_TRUE(WaitUntil([&] { return IsVisible(PageOf(titleId)); }, kWait));
+        ASSERT_TRUE(Answers(m_frame, kAnswer));
+    }
+    // A real click that gives control the focus.
+    void ClickInto(HWND control) const {
+        ASSERT_NE(control, nullptr);
+        ASSERT_TRUE(ClickAt(control, CentreOf(control)));
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == control; }, kWait))
+            << Describe(FocusOf(m_frame));
+    }
+    // Clicks into an edit and types text over what it held.
+    void TypeInto(HWND edit, const std::wstring& text) const {
+        ClickInto(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        ASSERT_TRUE(TypeKeys(text));
+        ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == text; }, kWait))
+            << Narrow(WindowText(edit));
+    }
+    // The focus is on a visible, enabled control of the page, once the program is idle.
+    void ExpectFocusOnPage(int titleId) const {
+        ASSERT_TRUE(Answers(m_frame, kAnswer));
+        HWND page = PageOf(titleId);
+        HWND focus = nullptr;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                focus = FocusOf(m_frame);
+                return focus != nullptr && IsChild(page, focus) && IsVisible(focus) &&
+                       IsEnabled(focus);
+            },
+            kAnswer))
+            << Describe(focus);
+    }
+    // The framework's box with this text, closed.
+    void CloseBox(const std::wstring& text) const {
+        HWND box = m_program->WaitForDialog(kWait);
+        ASSERT_NE(box, nullptr) << DumpLines(m_program->TraceLines());
+        EXPECT_EQ(MessageBoxText(box), text);
+        ASSERT_TRUE(CloseDialog(box));
+        ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    }
+    void ExpectNoBox(DWORD ms) const {
+        HWND box = nullptr;
+        EXPECT_FALSE(WaitUntil(
+            [&] {
+                const std::vector<HWND> dialogs = m_program->Dialogs();
+                box = dialogs.empty() ? nullptr : dialogs.front();
+                return box != nullptr;
+            },
+            ms))
+            << Narrow(MessageBoxText(box));
+    }
+
+    std::unique_ptr<CGuiProcess> m_program;
+    HWND m_frame = nullptr;
+};
+
+struct Switch {
+    WORD fromKey;
+    int fromTitle;
+    int control;  // clicked on the first page: it takes the focus
+    WORD toKey;
+    int toTitle;
+};
+
+TEST_F(FocusTest, AKeyAfterAPageSwitchIsAnsweredWhateverControlHadTheFocus) {
+    Start();
+    // A check box, radio buttons and push buttons of each page.
+    const Switch switches[] = {
+        {'C', kConfigTitle, kAccelEndCheck, 'O', kOneAxisTitle},
+        {'C', kConfigTitle, kEdgeFalling, 'T', kTwoAxisTitle},
+        {'O', kOneAxisTitle, kRelativeMove, 'C', kConfigTitle},
+        {'O', kOneAxisTitle, kStart, 'T', kTwoAxisTitle},
+        {'T', kTwoAxisTitle, kZoomIn, 'O', kOneAxisTitle},
+        {'T', kTwoAxisTitle, kCircleMode, 'C', kConfigTitle},
+    };
+    for (const Switch& s : switches) {
+        SCOPED_TRACE("control " + std::to_string(s.control));
+        ShowPage(s.fromKey, s.fromTitle);
+        ClickInto(Item(s.fromTitle, s.control));
+        ShowPage(s.toKey, s.toTitle);
+        EXPECT_FALSE(IsVisible(PageOf(s.fromTitle)));
+        ExpectFocusOnPage(s.toTitle);
+        // A plain letter goes through the dialog manager's mnemonic search.
+        ASSERT_TRUE(PressKeys(m_frame, {'A'}));
+        ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program hangs after the key";
+        ExpectFocusOnPage(s.toTitle);
+    }
+
+    // The axis selector had the focus, and the two-axis page disables it.
+    ShowPage('O', kOneAxisTitle);
+    HWND axisSelector = FindChild(m_frame, kAxisSelector);
+    ClickInto(axisSelector);
+    ASSERT_TRUE(PressKeys(m_frame, {VK_ESCAPE}));  // its list closes
+    ShowPage('T', kTwoAxisTitle);
+    EXPECT_FALSE(IsEnabled(axisSelector));
+    ExpectFocusOnPage(kTwoAxisTitle);
+}
+
+TEST_F(FocusTest, ARefusedNumberIsSaidOnceAndTheFocusNeverGoesBackIntoAHiddenPage) {
+    Start();
+    ShowPage('O', kOneAxisTitle);
+    HWND runSpeed = Item(kOneAxisTitle, kRunSpeed);
+
+    // Left inside the shown page: said, and the focus is back in the refused edit.
+    TypeInto(runSpeed, L"99999999999");
+    ASSERT_TRUE(
+        ClickAt(Item(kOneAxisTitle, kStartSpeed), CentreOf(Item(kOneAxisTitle, kStartSpeed))));
+    CloseBox(kIntegerRefused);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == runSpeed; }, kWait))
+        << Describe(FocusOf(m_frame));
+    ExpectNoBox(500);
+
+    // Left by a page switch: said once, and the focus goes to the shown page.
+    ShowPage('C', kConfigTitle);
+    CloseBox(kIntegerRefused);
+    ExpectFocusOnPage(kConfigTitle);
+    ExpectNoBox(500);
+    ASSERT_TRUE(PressKeys(m_frame, {'A'}));
+    ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program hangs after the key";
+    ExpectFocusOnPage(kConfigTitle);
+
+    // Back on the page the text is still refused where the operator leaves it.
+    ShowPage('O', kOneAxisTitle);
+    ExpectFocusOnPage(kOneAxisTitle);
+    ExpectNoBox(500);
+    EXPECT_EQ(WindowText(runSpeed), L"99999999999");
+    ClickInto(runSpeed);
+    ASSERT_TRUE(
+        ClickAt(Item(kOneAxisTitle, kStartSpeed), CentreOf(Item(kOneAxisTitle, kStartSpeed))));
+    CloseBox(kIntegerRefused);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == runSpeed; }, kWait))
+        << Describe(FocusOf(m_frame));
+    SendMessageW(runSpeed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5000"));
+    ClickInto(Item(kOneAxisTitle, kPosition));
+    ExpectNoBox(500);
+}
+
+TEST_F(FocusTest, AFileDialogGivesTheFocusBackToAVisibleControl) {
+    Start();
+    // The operator's place on the shown page is kept. (A page keeps Ctrl+O to its dialog
+    // keys: the command is posted as the menu would.)
+    ShowPage('O', kOneAxisTitle);
+    HWND forward = Item(kOneAxisTitle, kForward);
+    ClickInto(forward);
+    PostMessageW(m_frame, WM_COMMAND, kFileOpen, 0);
+    HWND dialog = m_program->WaitForDialog(kWait);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == forward; }, kWait))
+        << Describe(FocusOf(m_frame));
+
+    // A place on a page hidden since is not.
+    ShowPage('C', kConfigTitle);
+    ClickInto(Item(kConfigTitle, kAccelEndCheck));
+    ShowPage('T', kTwoAxisTitle);
+    for (const UINT command : {kFileOpen, kFileSave}) {
+        PostMessageW(m_frame, WM_COMMAND, command, 0);
+        dialog = m_program->WaitForDialog(kWait);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
+        ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+        ExpectFocusOnPage(kTwoAxisTitle);
+        ASSERT_TRUE(PressKeys(m_frame, {'A'}));
+        ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program hangs after the key";
+    }
+}
+
+TEST_F(FocusTest, ClosingWithAnUnreadableNumberInTheFocusedEditEndsWithoutABox) {
+    struct Case {
+        WORD pageKey;
+        int titleId;
+        bool panel;  // the edit is on the two-axis page's linear panel
+    };
+    for (const Case& c : {Case{'O', kOneAxisTitle, false}, Case{'T', kTwoAxisTitle, true}}) {
+        SCOPED_TRACE(c.panel ? "linear panel" : "one-axis page");
+        Start();
+        ShowPage(c.pageKey, c.titleId);
+        HWND edit = FindChild(PageOf(c.titleId), kRunSpeed);
+        TypeInto(edit, L"99999999999");
+        ASSERT_TRUE(Answers(m_frame, kAnswer));
+        m_program->Close(m_frame);
+        bool boxSeen = false;
+        DWORD code = ~0u;
+        const bool ended = WaitUntil(
+            [&] {
+                boxSeen = boxSeen || !m_program->Dialogs().empty();
+                return m_program->WaitForExit(0, &code);
+            },
+            kWait);
+        EXPECT_FALSE(boxSeen);
+        ASSERT_TRUE(ended) << "the close does not end";
+        EXPECT_EQ(code, 0u);
+        m_program.reset();
+    }
+}
+
+}  // namespace
