@@ -54,7 +54,7 @@ std::vector<std::wstring> Arguments() {
 }  // namespace
 
 BOOL CVorn_305q_showApp::InitInstance() {
-    CWnd::SetInvokeTraceHook(TraceInvoke);
+    CControlWnd::SetInvokeTraceHook(TraceInvoke);
     if (!AfxOleInit()) {
         Trace(L"OleInitialize failed");
         return FALSE;

@@ -10,12 +10,12 @@
 #include <windows.h>
 
 #include "runtime_class.h"
+#include "control_wnd.h"
 #include "vorn_305q_methods.h"
-#include "wnd.h"
 
 // CObject gives it the runtime class with creation by class that a form's control
 // wrapper has.
-class CVorn_305q : public CWnd, public CObject {
+class CVorn_305q : public CControlWnd, public CObject {
 public:
     CVorn_305q() = default;
     ~CVorn_305q() override = default;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "framework_fixture.h"
-#include "wnd.h"
+#include "control_wnd.h"
 
 using namespace frameworktest;
 
@@ -264,7 +264,7 @@ TEST_F(ContainerTest, SiteFirstHandshakeAndClose) {
     CWnd parent;
     ASSERT_TRUE(
         parent.Create(L"STATIC", L"", WS_OVERLAPPEDWINDOW, RECT{0, 0, 300, 200}, nullptr, 0));
-    CWnd control;
+    CControlWnd control;
     const RECT rect = {10, 10, 106, 58};
     ASSERT_TRUE(control.CreateControl(kMockClsid, L"mock", WS_VISIBLE, rect, &parent, 42));
     EXPECT_EQ(m_mock.log,
@@ -321,7 +321,7 @@ TEST_F(ContainerTest, InitNewBeforeTheSiteWithoutTheFlag) {
     CWnd parent;
     ASSERT_TRUE(
         parent.Create(L"STATIC", L"", WS_OVERLAPPEDWINDOW, RECT{0, 0, 300, 200}, nullptr, 0));
-    CWnd control;
+    CControlWnd control;
     ASSERT_TRUE(control.CreateControl(kMockClsid, nullptr, 0, RECT{0, 0, 50, 50}, &parent, 1));
     EXPECT_EQ(m_mock.log,
               (CallLog{"GetMiscStatus", "InitNew", "SetClientSite", "SetExtent", "DoVerb(-5)"}));
@@ -336,7 +336,7 @@ TEST_F(ContainerTest, RefusedActivationCleansUp) {
     CWnd parent;
     ASSERT_TRUE(
         parent.Create(L"STATIC", L"", WS_OVERLAPPEDWINDOW, RECT{0, 0, 300, 200}, nullptr, 0));
-    CWnd control;
+    CControlWnd control;
     EXPECT_FALSE(control.CreateControl(kMockClsid, nullptr, 0, RECT{0, 0, 50, 50}, &parent, 1));
     EXPECT_EQ(m_mock.log, (CallLog{"GetMiscStatus", "SetClientSite", "InitNew", "SetExtent",
                                    "DoVerb(-5)", "Close(NOSAVE)", "SetClientSite(null)"}));
@@ -350,7 +350,7 @@ TEST_F(ContainerTest, SiteAnswers) {
     CWnd parent;
     ASSERT_TRUE(
         parent.Create(L"STATIC", L"", WS_OVERLAPPEDWINDOW, RECT{0, 0, 300, 200}, nullptr, 0));
-    CWnd control;
+    CControlWnd control;
     ASSERT_TRUE(control.CreateControl(kMockClsid, nullptr, 0, RECT{0, 0, 50, 50}, &parent, 1));
     IOleClientSite* const site = m_mock.site;
     ASSERT_NE(site, nullptr);

@@ -12,7 +12,7 @@
 
 #include "event_sink.h"
 #include "framework_fixture.h"
-#include "wnd.h"
+#include "control_wnd.h"
 
 using namespace frameworktest;
 using comtest::CRecordingSink;
@@ -327,7 +327,7 @@ TEST_F(EventsTest, FrameworkContainerHostsTheControl) {
         CWnd parent;
         ASSERT_TRUE(parent.Create(L"STATIC", L"parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                   RECT{0, 0, 300, 200}, nullptr, 0));
-        CWnd control;
+        CControlWnd control;
         EXPECT_FALSE(control.CreateControl(CLSID_Vorn_305q, L"card", WS_VISIBLE,
                                            RECT{5, 5, 105, 55}, nullptr, 77));
         ASSERT_TRUE(control.CreateControl(CLSID_Vorn_305q, L"card", WS_VISIBLE, RECT{5, 5, 105, 55},

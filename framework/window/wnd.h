@@ -1,28 +1,21 @@
-// A window of the program, or the window of an ActiveX control the program hosts.
+// A window of the program routed to a C++ object.
 //
 // A window this object creates through a class whose procedure is StandardWndProc, or an
 // existing window it subclasses, sends its messages to the virtual WindowProc; the
 // binding ends at WM_NCDESTROY (a subclassed window gets its old procedure back). Attach
-// only wraps a handle: no messages, no ownership.
-//
-// For a control it is also the caller: InvokeHelper calls the control's IDispatch by
-// dispatch identifier with arguments described by a type string, the way the class
-// library's control wrappers are written.
+// only wraps a handle: no messages, no ownership. Hosting an ActiveX control is the
+// container library's CControlWnd, derived from this class.
 #pragma once
 
 #include <windows.h>
-#include <oaidl.h>
-
-#include "com_ptr.h"
 
 struct CCreateContext;
-class COleControlSite;
 
 class CWnd {
 public:
     CWnd();
-    // Destroys the window (and the control) this object created or subclassed; a window
-    // only attached, or a control bound with AttachControl, is left to its owner.
+    // Destroys the window this object created or subclassed; a window only attached is
+    // left to its owner.
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
@@ -39,17 +32,6 @@ public:
     // from the first one to WindowProc. menuOrId: a child's identifier.
     BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                   int cx, int cy, HWND parent, HMENU menuOrId);
-    // Creates the control of class clsid through COM and hosts it in place as a child of
-    // parent; with state, the control loads it (IPersistStreamInit) instead of starting
-    // new.
-    BOOL CreateControl(REFCLSID clsid, LPCWSTR windowName, DWORD style, const RECT& rect,
-                       CWnd* parent, UINT id, const BYTE* state = nullptr, ULONG stateSize = 0);
-
-    // Binds this object to a control another container hosts: calls go to its
-    // IDispatch; hwnd (may be null) is the control's window, which stays the other
-    // container's.
-    BOOL AttachControl(IUnknown* control, HWND hwnd);
-
     // Wraps hwnd without routing or owning it.
     BOOL Attach(HWND hwnd);
     HWND Detach();
@@ -59,27 +41,10 @@ public:
     // Gives the window its old procedure back; null if this object subclassed nothing.
     HWND UnsubclassWindow();
 
-    // Destroys the window this object created or subclassed (a hosted control is
-    // deactivated and released first) and ends any binding.
+    // Destroys the window this object created or subclassed and ends any binding.
     virtual BOOL DestroyWindow();
     BOOL ShowWindow(int cmdShow) const;
     int GetDlgCtrlID() const;
-
-    // The hosted control, no new reference; null for a plain window.
-    IUnknown* GetControlUnknown() const;
-
-    // Calls the control: flags DISPATCH_METHOD and the like; resultType VT_EMPTY (result
-    // unused, no result asked for), VT_I2 (short) or VT_I4 (long); paramTypes one byte
-    // per argument ending with 0 (null for none): VT_I2 takes an int, VT_I4 a long,
-    // VT_R4 a double. The arguments follow in declaration order. Throws nothing: the
-    // result is the failure's HRESULT, and the result variable is then untouched.
-    HRESULT InvokeHelper(DISPID dispid, WORD flags, VARTYPE resultType, void* result,
-                         const BYTE* paramTypes, ...);
-
-    // Receives one line per InvokeHelper call (dispatch id, arguments, result, HRESULT);
-    // null ends it. The program sets it once, before any control exists.
-    using InvokeTraceHook = void (*)(const wchar_t* line);
-    static void SetInvokeTraceHook(InvokeTraceHook hook);
 
     // Keyboard and mouse messages of the thread's loop, before they are dispatched;
     // TRUE when handled.
@@ -116,6 +81,4 @@ private:
         WPARAM wParam;
         LPARAM lParam;
     } m_current = {};
-    CComRef<COleControlSite> m_site;  // a control this object hosts
-    CComRef<IDispatch> m_dispatch;    // the control's automation interface
 };
