@@ -12,61 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_linux_process.h"
 #include "gui_driver.h"
 
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-
-// Wine answers zero for another process's times, so they are read where Linux keeps them:
-// /proc, reached through Wine's Z: drive. The program's Linux process is the one whose
-// command line holds the directory the driver made for this run.
-std::string ReadSmallFile(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    char buffer[4096];
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
-    CloseHandle(file);
-    return ok ? std::string(buffer, read) : std::string();
-}
-
-std::wstring FindLinuxProcess(const std::wstring& marker) {
-    std::string narrow;
-    for (const wchar_t c : marker) narrow.push_back(static_cast<char>(c));  // ASCII temp path
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE) return std::wstring();
-    std::wstring pid;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        std::string cmdline = ReadSmallFile(L"Z:\\proc\\" + name + L"\\cmdline");
-        for (char& c : cmdline) c = c == '\0' ? ' ' : c;
-        if (cmdline.find(narrow) != std::string::npos &&
-            cmdline.find("Vorn_305q_show.exe") != std::string::npos) {
-            pid = name;
-            break;
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return pid;
-}
-
-// User plus system time of the Linux process, from fields 14 and 15 of its stat line.
-double CpuMilliseconds(const std::wstring& pid) {
-    const std::string stat = ReadSmallFile(L"Z:\\proc\\" + pid + L"\\stat");
-    const size_t end = stat.rfind(')');  // the name in parentheses may hold blanks
-    if (end == std::string::npos) return -1;
-    unsigned long long utime = 0, stime = 0;
-    if (std::sscanf(stat.c_str() + end + 1,
-                    " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime,
-                    &stime) != 2) {
-        return -1;
-    }
-    return (utime + stime) * 1000.0 / 100.0;  // USER_HZ
-}
 
 struct Window {
     double cpu;
@@ -77,9 +28,9 @@ struct Window {
 // Processor time, poll ticks (one input trace line each) and poll calls over seconds.
 Window Measure(const CGuiProcess& program, const std::wstring& process, int seconds) {
     const size_t from = program.TraceLines().size();
-    const double start = CpuMilliseconds(process);
+    const double start = bench::CpuMilliseconds(process);
     Sleep(static_cast<DWORD>(seconds) * 1000);
-    const double end = CpuMilliseconds(process);
+    const double end = bench::CpuMilliseconds(process);
     const std::vector<std::wstring> lines = program.TraceLines();
     Window w = {end - start, 0, 0};
     for (size_t i = from; i < lines.size(); ++i) {
@@ -112,7 +63,10 @@ int main(int argc, char** argv) {
     std::wstring marker = program.Directory();
     marker = marker.substr(marker.find_last_of(L"\\/", marker.size() - 2) + 1);
     while (!marker.empty() && (marker.back() == L'\\' || marker.back() == L'/')) marker.pop_back();
-    const std::wstring process = FindLinuxProcess(marker);
+    // The program's Linux process is the one whose command line holds this run's directory.
+    std::string narrow;
+    for (const wchar_t c : marker) narrow.push_back(static_cast<char>(c));  // ASCII temp path
+    const std::wstring process = bench::FindLinuxProcess(narrow, "Vorn_305q_show.exe");
     if (frame == nullptr || process.empty()) {
         std::printf("the program did not start\n");
         return 1;
