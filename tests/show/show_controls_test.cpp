@@ -22,6 +22,11 @@
 #include "resource.h"
 #include "wnd_handle.h"
 
+// The view's form has no control here, so no card ever opens: the tests say when one has.
+struct CViewTestAccess {
+    static void MarkCardOpen(CVorn_305q_showView& view) { view.m_bCardNotOpen = 0; }
+};
+
 namespace {
 
 constexpr UINT kTestDialog = 200;
@@ -310,14 +315,14 @@ protected:
 
 TEST_F(ConfigPage, EachRadioSetIsItsOwnGroup) {
     // Member index i checks the i-th button of its set only.
-    page.m_nPulseOut = 2;
-    page.m_nPulseIn = 3;
-    page.m_nAlmLevel = 1;
-    page.m_nInpLevel = 1;
-    page.m_nLimitLevel = 1;
-    page.m_nLimitStop = 1;
-    page.m_nOrgLevel = 1;
-    page.m_nPulseEdge = 1;
+    page.m_values.nPulseOutMode = 2;
+    page.m_values.nPulseInMode = 3;
+    page.m_values.nAlmLevel = 1;
+    page.m_values.nInpLevel = 1;
+    page.m_values.nLimitLevel = 1;
+    page.m_values.nLimitStop = 1;
+    page.m_values.nOrgLevel = 1;
+    page.m_values.nPulseEdge = 1;
     page.UpdateData(false);
     const int checked[] = {IDC_PULSEOUT_DIRHIGH, IDC_PULSEIN_CWCCW, IDC_ALM_HIGH, IDC_INP_HIGH,
                            IDC_LIMIT_LEVEL1,     IDC_LIMIT_INSTANT, IDC_ORG_HIGH, IDC_EDGE_FALLING};
@@ -329,18 +334,18 @@ TEST_F(ConfigPage, EachRadioSetIsItsOwnGroup) {
     for (const int id : unchecked) EXPECT_EQ(SendMessageW(Item(id), BM_GETCHECK, 0, 0), 0) << id;
     // Clicking the first button of each set reads back as index 0 for that set alone.
     Click(Item(IDC_LIMIT_LEVEL0));
-    EXPECT_EQ(page.m_nLimitLevel, 0);
-    EXPECT_EQ(page.m_nLimitStop, 1);
+    EXPECT_EQ(page.m_values.nLimitLevel, 0);
+    EXPECT_EQ(page.m_values.nLimitStop, 1);
     Click(Item(IDC_PULSEIN_X2));
-    EXPECT_EQ(page.m_nPulseIn, 1);
-    EXPECT_EQ(page.m_nPulseOut, 2);
+    EXPECT_EQ(page.m_values.nPulseInMode, 1);
+    EXPECT_EQ(page.m_values.nPulseOutMode, 2);
     // A value outside the set checks none and reads back as -1.
-    page.m_nPulseEdge = 5;
+    page.m_values.nPulseEdge = 5;
     page.UpdateData(false);
     EXPECT_EQ(SendMessageW(Item(IDC_EDGE_RISING), BM_GETCHECK, 0, 0), 0);
     EXPECT_EQ(SendMessageW(Item(IDC_EDGE_FALLING), BM_GETCHECK, 0, 0), 0);
     page.UpdateData(true);
-    EXPECT_EQ(page.m_nPulseEdge, -1);
+    EXPECT_EQ(page.m_values.nPulseEdge, -1);
 }
 
 TEST_F(ConfigPage, UnboundClicksUpdateTheSummaryOnly) {
@@ -354,8 +359,8 @@ TEST_F(ConfigPage, UnboundClicksUpdateTheSummaryOnly) {
         L"驱动结束时;\n";
     ASSERT_GE(Summary().size(), interrupts.size());
     EXPECT_EQ(Summary().substr(Summary().size() - interrupts.size()), interrupts);
-    EXPECT_EQ(page.m_bInterrupt[0], 1);
-    EXPECT_EQ(page.m_bInterrupt[4], 1);
+    EXPECT_EQ(page.m_values.bIntDriveEnd, 1);
+    EXPECT_EQ(page.m_values.bIntLtCompPlus, 1);
 
     // Clearing ALM disables its levels and drops its line; the limit line follows F8.
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_ALM_LOW)));
@@ -394,68 +399,73 @@ protected:
 
     CControlsDialog parent;
     CVorn_305q_showView view;
-    CConfigDialog page;
+    CConfigDialog page{&view};
 };
 
 TEST_F(ViewAndPage, AnUnboundPageWritesNothingBackAndBindsOnceTheCardIsOpen) {
     page.SetCardAxis(0, 1);
     EXPECT_EQ(page.m_pWrapper, nullptr);
-    EXPECT_EQ(view.m_bCardNotOpen, 1);
-    EXPECT_EQ(view.m_pCurConfig, nullptr);
+    EXPECT_FALSE(view.IsCardOpen());
+    EXPECT_EQ(view.CurrentConfig(), nullptr);
 
     // Another page opened the card: the pair's record is current.
-    view.m_bCardNotOpen = 0;
-    view.m_nAxis = 1;
+    CViewTestAccess::MarkCardOpen(view);
+    view.OnAxisChanged(1);
     view.SelectAxis();
-    ASSERT_NE(view.m_pCurConfig, nullptr);
-    EXPECT_EQ(view.m_pCurConfig->nAxis, 1);
+    AxisConfig* const record = view.CurrentConfig();
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->nAxis, 1);
     // A click on the unbound page changes its summary, not the record.
     Click(Item(IDC_INT_DRIVE_END));
     Click(Item(IDC_PULSEOUT_DIRHIGH));
     EXPECT_NE(page.m_staticSummary.GetText().find(L"驱动结束时;"), std::wstring::npos);
-    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 0);
-    EXPECT_EQ(view.m_pCurConfig->nPulseOutMode, 0);
+    EXPECT_EQ(record->bIntDriveEnd, 0);
+    EXPECT_EQ(record->nPulseOutMode, 0);
 
     // Shown again for the same pair: bound now, and loaded from the record.
     page.SetCardAxis(0, 1);
-    EXPECT_EQ(page.m_pWrapper, &view.m_control);
+    EXPECT_EQ(page.m_pWrapper, &view.Control());
     EXPECT_EQ(SendMessageW(Item(IDC_INT_DRIVE_END), BM_GETCHECK, 0, 0), 0);
     EXPECT_EQ(SendMessageW(Item(IDC_PULSEOUT_CWCCW), BM_GETCHECK, 0, 0), 1);
     EXPECT_EQ(page.m_staticSummary.GetText().find(L"中断"), std::wstring::npos);
     // Bound, a click is kept in the record.
     Click(Item(IDC_INT_DRIVE_END));
-    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 1);
+    EXPECT_EQ(record->bIntDriveEnd, 1);
 }
 
 TEST_F(ViewAndPage, AppliedFlagsAreKeptPerPairForAnyCardAndNegativeChoicesAreIgnored) {
     view.OnCardChanged(-1);
     view.OnAxisChanged(-1);
-    EXPECT_EQ(view.m_nCard, 0);
-    EXPECT_EQ(view.m_nAxis, 0);
     EXPECT_FALSE(view.OnSelectCard(-1));
-    EXPECT_EQ(view.m_pCurConfig, nullptr);
+    EXPECT_EQ(view.CurrentConfig(), nullptr);
 
-    view.m_bCardNotOpen = 0;
+    CViewTestAccess::MarkCardOpen(view);
+    // The negative choices were not taken: the records are still card 0's, axis 0's.
+    view.SelectAxis();
+    ASSERT_NE(view.CurrentConfig(), nullptr);
+    EXPECT_EQ(view.CurrentConfig()->nCard, 0);
+    EXPECT_EQ(view.CurrentConfig()->nAxis, 0);
+
     view.OnCardChanged(1000);  // far beyond any fixed table
     view.OnAxisChanged(3);
     EXPECT_TRUE(view.OnSelectCard(1000));
-    ASSERT_NE(view.m_pCurConfig, nullptr);
-    EXPECT_EQ(view.m_pCurConfig->nCard, 1000);
-    ASSERT_NE(view.m_pCurMotion, nullptr);
-    EXPECT_EQ(view.m_pCurMotion->nCard, 1000);
-    EXPECT_EQ(view.m_pCurMotion->nRunSpeed, 4000);
+    ASSERT_NE(view.CurrentConfig(), nullptr);
+    EXPECT_EQ(view.CurrentConfig()->nCard, 1000);
+    ASSERT_NE(view.CurrentMotion(), nullptr);
+    EXPECT_EQ(view.CurrentMotion()->nCard, 1000);
+    EXPECT_EQ(view.CurrentMotion()->nRunSpeed, 4000);
     EXPECT_TRUE(view.IsApplied(1000, 3));
     EXPECT_FALSE(view.IsApplied(1000, 2));
     EXPECT_FALSE(view.IsApplied(0, 3));
     // Selecting the pair again keeps the same records.
-    AxisConfig* const config = view.m_pCurConfig;
-    MotionParams* const motion = view.m_pCurMotion;
+    AxisConfig* const config = view.CurrentConfig();
+    MotionParams* const motion = view.CurrentMotion();
     view.OnAxisChanged(2);
     view.SelectAxis();
     view.OnAxisChanged(3);
     view.SelectAxis();
-    EXPECT_EQ(view.m_pCurConfig, config);
-    EXPECT_EQ(view.m_pCurMotion, motion);
+    EXPECT_EQ(view.CurrentConfig(), config);
+    EXPECT_EQ(view.CurrentMotion(), motion);
     EXPECT_TRUE(view.IsApplied(1000, 2));
 }
 
