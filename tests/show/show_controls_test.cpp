@@ -12,13 +12,17 @@
 #include <vector>
 
 #include "ConfigDialog.h"
-#include "Vorn_305q_showView.h"
+#include "InterpolationDlg.h"
 #include "MyStatic.h"
 #include "NumEdit.h"
+#include "OneAxisDlg.h"
+#include "Vorn_305q_showView.h"
 #include "app.h"
 #include "dialog.h"
 #include "gdi.h"
 #include "gui_driver.h"
+#include "motion_ids.h"
+#include "one_axis.h"
 #include "resource.h"
 #include "wnd_handle.h"
 
@@ -467,6 +471,174 @@ TEST_F(ViewAndPage, AppliedFlagsAreKeptPerPairForAnyCardAndNegativeChoicesAreIgn
     EXPECT_EQ(view.CurrentConfig(), config);
     EXPECT_EQ(view.CurrentMotion(), motion);
     EXPECT_TRUE(view.IsApplied(1000, 2));
+}
+
+// A host standing in for the view: the card it opens is always open, and its one motion
+// record is the current one.
+class CTestHost : public IPageHost {
+public:
+    BOOL OnSelectCard(int card) override { return card >= 0 ? TRUE : FALSE; }
+    void SelectAxis() override { ++selects; }
+    void EnsureApplied(int, int) override {}
+    AxisConfig* CurrentConfig() const override { return nullptr; }
+    MotionParams* CurrentMotion() const override { return &record; }
+    CVorn_305q& Control() override { return control; }
+    bool IsCardOpen() const override { return true; }
+
+    mutable MotionParams record = MakeMotionParams(0, 2);
+    CVorn_305q control;
+    int selects = 0;
+};
+
+int QuietBox(HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; }
+
+// The one-axis page and the two panels, hidden in a test dialog; refused readings are
+// answered by a box that only counts.
+class Pages : public testing::Test {
+protected:
+    void SetUp() override {
+        previous = SetMessageBoxFunction(QuietBox);
+        ASSERT_TRUE(parent.CreateModeless(nullptr));
+        ASSERT_TRUE(oneAxis.CreateModeless(parent.GetSafeHwnd()));
+        ASSERT_TRUE(linear.CreateModeless(parent.GetSafeHwnd()));
+        ASSERT_TRUE(circle.CreateModeless(parent.GetSafeHwnd()));
+        linear.ShowWindow(SW_HIDE);
+        circle.ShowWindow(SW_HIDE);
+    }
+    void TearDown() override {
+        circle.DestroyWindow();
+        linear.DestroyWindow();
+        oneAxis.DestroyWindow();
+        parent.DestroyWindow();
+        SetMessageBoxFunction(previous);
+    }
+    static std::wstring Text(const CDialog& page, int id) {
+        return WindowText(GetDlgItem(page.GetSafeHwnd(), id));
+    }
+    static void SetText(const CDialog& page, int id, const wchar_t* text) {
+        SetDlgItemTextW(page.GetSafeHwnd(), id, text);
+    }
+    // What an edit sends its page when the focus leaves it.
+    static void LeaveEdit(const CDialog& page, int id) {
+        const HWND edit = GetDlgItem(page.GetSafeHwnd(), id);
+        SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(edit));
+    }
+
+    // Each edit in turn holds text no exchange accepts while the others hold new values:
+    // the edits before it take theirs, it and every edit after it keep their old ones.
+    static void ExpectExchangeStopsAtEachRefusal(
+        CDialog& page, const std::vector<std::pair<int, const wchar_t*>>& edits) {
+        page.UpdateData(false);
+        std::vector<std::wstring> old;
+        for (const auto& edit : edits) old.push_back(Text(page, edit.first));
+        for (size_t refused = 0; refused < edits.size(); ++refused) {
+            for (size_t i = 0; i < edits.size(); ++i) SetText(page, edits[i].first, old[i].c_str());
+            ASSERT_TRUE(page.UpdateData(true));
+            for (size_t i = 0; i < edits.size(); ++i) {
+                SetText(page, edits[i].first, i == refused ? L"x" : edits[i].second);
+            }
+            EXPECT_FALSE(page.UpdateData(true));
+            page.UpdateData(false);
+            for (size_t i = 0; i < edits.size(); ++i) {
+                EXPECT_EQ(Text(page, edits[i].first), i < refused ? edits[i].second : old[i])
+                    << "edit " << edits[i].first << " with " << edits[refused].first << " refused";
+            }
+        }
+    }
+
+    CControlsDialog parent;
+    CTestHost host;
+    COneAxisDialog oneAxis{&host};
+    CLinearDialog linear;
+    CCircleDialog circle;
+    MessageBoxFunction previous = nullptr;
+};
+
+TEST_F(Pages, EachExchangeStopsAtARefusedEditInItsOrder) {
+    ExpectExchangeStopsAtEachRefusal(oneAxis, {{IDC_POSITION, L"-5"},
+                                               {IDC_T_DEC, L"1.25"},
+                                               {IDC_T_ACC, L"1.5"},
+                                               {IDC_S_DEC, L"1.75"},
+                                               {IDC_S_ACC, L"2.25"},
+                                               {IDC_DISTANCE, L"777"},
+                                               {IDC_START_SPEED, L"111"},
+                                               {IDC_TOLERANCE, L"9"},
+                                               {IDC_RUN_SPEED, L"222"}});
+    ExpectExchangeStopsAtEachRefusal(linear, {{IDC_START_SPEED, L"11"},
+                                              {IDC_RUN_SPEED, L"22"},
+                                              {IDC_TARGET_X, L"-33"},
+                                              {IDC_TARGET_Y, L"44"},
+                                              {IDC_ACC_TIME, L"0.25"}});
+    ExpectExchangeStopsAtEachRefusal(circle, {{IDC_RUN_SPEED, L"22"},
+                                              {IDC_START_SPEED, L"11"},
+                                              {IDC_ACC_TIME, L"0.25"},
+                                              {IDC_END_X, L"-55"},
+                                              {IDC_END_Y, L"66"},
+                                              {IDC_TARGET_X, L"-33"},
+                                              {IDC_TARGET_Y, L"44"}});
+}
+
+TEST_F(Pages, TheOneAxisPageFillsFromItsRecordAndStoresWhatIsLeftIntoItsOwnField) {
+    host.record.nMotionType = 5;
+    host.record.nRunSpeed = 5000;
+    host.record.fTAccTime = 0.5f;
+    oneAxis.SetCardAxis(0, 2);
+    EXPECT_EQ(host.selects, 1);
+    EXPECT_EQ(Text(oneAxis, IDC_RUN_SPEED), L"5000");
+    EXPECT_EQ(Text(oneAxis, IDC_T_ACC), L"0.5");
+    EXPECT_EQ(
+        SendMessageW(GetDlgItem(oneAxis.GetSafeHwnd(), MotionTypeButtonId(5)), BM_GETCHECK, 0, 0),
+        BST_CHECKED);
+
+    // Leaving the run speed stores it alone, though the exchange read the start speed too.
+    SetText(oneAxis, IDC_RUN_SPEED, L"6000");
+    SetText(oneAxis, IDC_START_SPEED, L"2500");
+    LeaveEdit(oneAxis, IDC_RUN_SPEED);
+    EXPECT_EQ(host.record.nRunSpeed, 6000);
+    EXPECT_EQ(host.record.nStartSpeed, 2000);
+    EXPECT_EQ(oneAxis.m_values.nStartSpeed, 2500);
+    LeaveEdit(oneAxis, IDC_START_SPEED);
+    EXPECT_EQ(host.record.nStartSpeed, 2500);
+
+    // An emptied time comes back with two decimals and keeps its value in the record.
+    SetText(oneAxis, IDC_T_DEC, L"0.75");
+    LeaveEdit(oneAxis, IDC_T_DEC);
+    SetText(oneAxis, IDC_T_DEC, L"");
+    LeaveEdit(oneAxis, IDC_T_DEC);
+    EXPECT_EQ(Text(oneAxis, IDC_T_DEC), L"0.75");
+    SetText(oneAxis, IDC_T_ACC, L"");
+    LeaveEdit(oneAxis, IDC_T_ACC);
+    EXPECT_EQ(Text(oneAxis, IDC_T_ACC), L"0.50");
+    EXPECT_EQ(host.record.fTDecTime, 0.75f);
+    EXPECT_EQ(host.record.fTAccTime, 0.5f);
+
+    // The motion type and the direction are stored when clicked.
+    Click(GetDlgItem(oneAxis.GetSafeHwnd(), MotionTypeButtonId(7)));
+    EXPECT_EQ(host.record.nMotionType, 7);
+    Click(GetDlgItem(oneAxis.GetSafeHwnd(), IDC_DIR_BACKWARD));
+    EXPECT_EQ(host.record.nDirection, 1);
+    EXPECT_EQ(host.record.nCard, 0);
+    EXPECT_EQ(host.record.nAxis, 2);
+}
+
+TEST_F(Pages, PanelsRefillTheirEditsButNotTheEndPoint) {
+    SetText(linear, IDC_ACC_TIME, L"");
+    LeaveEdit(linear, IDC_ACC_TIME);
+    EXPECT_EQ(Text(linear, IDC_ACC_TIME), L"0.100000");
+    SetText(linear, IDC_TARGET_X, L"-250");
+    LeaveEdit(linear, IDC_TARGET_X);
+    SetText(linear, IDC_TARGET_X, L"");
+    LeaveEdit(linear, IDC_TARGET_X);
+    EXPECT_EQ(Text(linear, IDC_TARGET_X), L"-250");
+    EXPECT_EQ(linear.m_values.nTargetX, -250);
+
+    SetText(circle, IDC_TARGET_Y, L"");
+    LeaveEdit(circle, IDC_TARGET_Y);
+    EXPECT_EQ(Text(circle, IDC_TARGET_Y), L"100");
+    SetText(circle, IDC_END_X, L"");
+    LeaveEdit(circle, IDC_END_X);
+    EXPECT_EQ(Text(circle, IDC_END_X), L"");
 }
 
 }  // namespace
