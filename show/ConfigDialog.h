@@ -10,7 +10,7 @@ class CVorn_305q;
 
 class CConfigDialog : public CViewPage {
 public:
-    // The parent is given at creation (CreateModeless).
+    // The parent is given at creation (CreateModeless); the host serves the page.
     explicit CConfigDialog(IPageHost* host = nullptr);
     ~CConfigDialog() override = default;
 

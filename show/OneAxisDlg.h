@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "MotionPage.h"
 #include "MyStatic.h"
 #include "NumEdit.h"
 #include "axis_records.h"
-#include "page_fields.h"
 #include "vorn_305q_wrapper.h"
 
 class COneAxisDialog : public CMotionPage {
