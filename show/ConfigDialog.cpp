@@ -1,36 +1,25 @@
 #include "ConfigDialog.h"
 
-#include "Vorn_305q_showView.h"
-#include "axis_records.h"
+#include "FieldExchange.h"
 #include "config_words.h"
 #include "page_texts.h"
 #include "resource.h"
-#include "trace.h"
+#include "vorn_305q_wrapper.h"
 #include "wnd_handle.h"
 
 namespace {
 
 constexpr COLORREF kTextColor = 0xC52E48;
 
-// Interrupt checks in member order: element 0 is 1031, element 6 is 1025.
-constexpr int kInterruptChecks[7] = {
-    IDC_INT_DRIVE_END,    IDC_INT_ACCEL_END,     IDC_INT_DECEL_START,  IDC_INT_GE_COMP_PLUS,
-    IDC_INT_LT_COMP_PLUS, IDC_INT_LT_COMP_MINUS, IDC_INT_GE_COMP_MINUS};
-
 }  // namespace
 
 const CRuntimeClass CConfigDialog::classCConfigDialog = {"CConfigDialog", &CDialog::classCDialog,
                                                          nullptr};
 
-CConfigDialog::CConfigDialog(CWnd* /*pParent*/) : CDialog(IDD) {}
-
-CVorn_305q_showView* CConfigDialog::View() const {
-    return dynamic_cast<CVorn_305q_showView*>(CWnd::FromHandle(GetParent(GetSafeHwnd())));
-}
+CConfigDialog::CConfigDialog(IPageHost* host) : CViewPage(IDD, host) {}
 
 AxisConfig* CConfigDialog::CurrentRecord() const {
-    const CVorn_305q_showView* const view = View();
-    return view != nullptr ? view->m_pCurConfig : nullptr;
+    return m_pHost != nullptr ? m_pHost->CurrentConfig() : nullptr;
 }
 
 BOOL CConfigDialog::OnInitDialog() {
@@ -45,33 +34,21 @@ BOOL CConfigDialog::OnInitDialog() {
 void CConfigDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_CONFIG_SUMMARY, m_staticSummary);
     DDX_Control(pDX, IDC_CONFIG_TITLE, m_staticTitle);
-    DDX_Radio(pDX, IDC_PULSEOUT_CWCCW, m_nPulseOut);
-    DDX_Radio(pDX, IDC_PULSEIN_X1, m_nPulseIn);
-    DDX_Radio(pDX, IDC_ALM_LOW, m_nAlmLevel);
-    DDX_Radio(pDX, IDC_INP_LOW, m_nInpLevel);
-    DDX_Radio(pDX, IDC_LIMIT_LEVEL0, m_nLimitLevel);
-    DDX_Radio(pDX, IDC_LIMIT_DECEL, m_nLimitStop);
-    for (int i = 0; i < 7; ++i) DDX_Check(pDX, kInterruptChecks[i], m_bInterrupt[i]);
-    DDX_Check(pDX, IDC_INP_ENABLE, m_bInpEnable);
-    DDX_Check(pDX, IDC_ALM_ENABLE, m_bAlmEnable);
-    DDX_Check(pDX, IDC_ORG_ENABLE, m_bOrgEnable);
-    DDX_Radio(pDX, IDC_EDGE_RISING, m_nPulseEdge);
-    DDX_Radio(pDX, IDC_ORG_LOW, m_nOrgLevel);
+    DDX_Fields(pDX, kConfigFields, m_values);
 }
 
 void CConfigDialog::SetCardAxis(int nCard, int nAxis) {
-    CVorn_305q_showView* const view = View();
     if (nCard == m_nCard && nAxis == m_nAxis) {
         // Left unbound by a failed opening: bind once the card is open (no new opening).
-        if (m_pWrapper != nullptr || view == nullptr || view->m_bCardNotOpen) return;
+        if (m_pWrapper != nullptr || m_pHost == nullptr || !m_pHost->IsCardOpen()) return;
     } else {
         m_nCard = nCard;
         m_nAxis = nAxis;
         CWndHandle(m_staticTitle.GetSafeHwnd()).SetText(ConfigPageTitle(m_nCard, m_nAxis));
     }
-    if (view == nullptr || !view->OnSelectCard(m_nCard)) return;
-    m_pWrapper = &view->m_control;
-    view->SelectAxis();
+    if (m_pHost == nullptr || !m_pHost->OnSelectCard(m_nCard)) return;
+    m_pWrapper = &m_pHost->Control();
+    m_pHost->SelectAxis();
     LoadFromRecord();
     UpdateSummary();
 }
@@ -85,118 +62,79 @@ void CConfigDialog::EnablePair(int firstId, int secondId, int enable) const {
 void CConfigDialog::LoadFromRecord() {
     const AxisConfig* const record = CurrentRecord();
     if (record == nullptr) return;
-    m_nPulseOut = record->nPulseOutMode;
-    m_nPulseIn = record->nPulseInMode;
-    m_bAlmEnable = record->bAlmEnable;
-    m_nAlmLevel = record->nAlmLevel;
-    m_bInpEnable = record->bInpEnable;
-    m_nInpLevel = record->nInpLevel;
-    m_nLimitLevel = record->nLimitLevel;
-    m_nLimitStop = record->nLimitStop;
-    m_bOrgEnable = record->bOrgEnable;
-    m_nOrgLevel = record->nOrgLevel;
-    m_nPulseEdge = record->nPulseEdge;
-    m_bInterrupt[6] = record->bIntGeCompMinus;
-    m_bInterrupt[5] = record->bIntLtCompMinus;
-    m_bInterrupt[4] = record->bIntLtCompPlus;
-    m_bInterrupt[3] = record->bIntGeCompPlus;
-    m_bInterrupt[2] = record->bIntDecelStart;
-    m_bInterrupt[1] = record->bIntAccelEnd;
-    m_bInterrupt[0] = record->bIntDriveEnd;
-    EnablePair(IDC_ALM_LOW, IDC_ALM_HIGH, m_bAlmEnable);
-    EnablePair(IDC_INP_LOW, IDC_INP_HIGH, m_bInpEnable);
-    EnablePair(IDC_ORG_LOW, IDC_ORG_HIGH, m_bOrgEnable);
+    CopyFields(kConfigFields, *record, m_values);
+    EnablePair(IDC_ALM_LOW, IDC_ALM_HIGH, m_values.bAlmEnable);
+    EnablePair(IDC_INP_LOW, IDC_INP_HIGH, m_values.bInpEnable);
+    EnablePair(IDC_ORG_LOW, IDC_ORG_HIGH, m_values.bOrgEnable);
     UpdateData(false);
 }
 
-void CConfigDialog::MembersToRecord(AxisConfig& record) const {
-    record.nPulseOutMode = m_nPulseOut;
-    record.nPulseInMode = m_nPulseIn;
-    record.bAlmEnable = m_bAlmEnable;
-    record.nAlmLevel = m_nAlmLevel;
-    record.bInpEnable = m_bInpEnable;
-    record.nInpLevel = m_nInpLevel;
-    record.nLimitLevel = m_nLimitLevel;
-    record.nLimitStop = m_nLimitStop;
-    record.bOrgEnable = m_bOrgEnable;
-    record.nOrgLevel = m_nOrgLevel;
-    record.nPulseEdge = m_nPulseEdge;
-    record.bIntGeCompMinus = m_bInterrupt[6];
-    record.bIntLtCompMinus = m_bInterrupt[5];
-    record.bIntLtCompPlus = m_bInterrupt[4];
-    record.bIntGeCompPlus = m_bInterrupt[3];
-    record.bIntDecelStart = m_bInterrupt[2];
-    record.bIntAccelEnd = m_bInterrupt[1];
-    record.bIntDriveEnd = m_bInterrupt[0];
-}
-
 void CConfigDialog::UpdateSummary() {
-    AxisConfig shown{};
-    MembersToRecord(shown);
-    CWndHandle(m_staticSummary.GetSafeHwnd()).SetText(ConfigSummaryText(shown));
+    CWndHandle(m_staticSummary.GetSafeHwnd()).SetText(ConfigSummaryText(m_values));
     // Unbound, the page's members are not the record's: writing them would corrupt it.
     AxisConfig* const record = CurrentRecord();
-    if (m_pWrapper != nullptr && record != nullptr) MembersToRecord(*record);
+    if (m_pWrapper != nullptr && record != nullptr) CopyFields(kConfigFields, m_values, *record);
 }
 
 void CConfigDialog::OnPulseOut() {
     UpdateSummary();
-    if (m_pWrapper) m_pWrapper->PulseOutMode(Axis(), CutTo16(m_nPulseOut));
+    if (m_pWrapper) m_pWrapper->PulseOutMode(Axis(), CutTo16(m_values.nPulseOutMode));
 }
 
 void CConfigDialog::OnPulseIn() {
     UpdateSummary();
-    if (m_pWrapper) m_pWrapper->InputMode(Axis(), CutTo16(m_nPulseIn));
+    if (m_pWrapper) m_pWrapper->InputMode(Axis(), CutTo16(m_values.nPulseInMode));
 }
 
 void CConfigDialog::OnAlmEnable() {
-    EnablePair(IDC_ALM_LOW, IDC_ALM_HIGH, m_bAlmEnable);
+    EnablePair(IDC_ALM_LOW, IDC_ALM_HIGH, m_values.bAlmEnable);
     OnAlarmWord();
 }
 
 void CConfigDialog::OnInpEnable() {
-    EnablePair(IDC_INP_LOW, IDC_INP_HIGH, m_bInpEnable);
+    EnablePair(IDC_INP_LOW, IDC_INP_HIGH, m_values.bInpEnable);
     OnAlarmWord();
 }
 
 void CConfigDialog::OnAlarmWord() {
     UpdateSummary();
     if (m_pWrapper) {
-        m_pWrapper->SignalAlmInp(Axis(),
-                                 AlarmWord(m_bAlmEnable, m_nAlmLevel, m_bInpEnable, m_nInpLevel));
+        m_pWrapper->SignalAlmInp(Axis(), AlarmWord(m_values.bAlmEnable, m_values.nAlmLevel,
+                                                   m_values.bInpEnable, m_values.nInpLevel));
     }
 }
 
 void CConfigDialog::OnLimitWord() {
     UpdateSummary();
-    if (m_pWrapper) m_pWrapper->SignalHardLmt(Axis(), LimitWord(m_nLimitLevel, m_nLimitStop));
+    if (m_pWrapper) {
+        m_pWrapper->SignalHardLmt(Axis(), LimitWord(m_values.nLimitLevel, m_values.nLimitStop));
+    }
 }
 
 void CConfigDialog::OnOrgEnable() {
-    EnablePair(IDC_ORG_LOW, IDC_ORG_HIGH, m_bOrgEnable);
+    EnablePair(IDC_ORG_LOW, IDC_ORG_HIGH, m_values.bOrgEnable);
     UpdateSummary();
-    if (m_pWrapper) m_pWrapper->SignalOrg(Axis(), HomeWord(m_bOrgEnable, m_nOrgLevel));
+    if (m_pWrapper)
+        m_pWrapper->SignalOrg(Axis(), HomeWord(m_values.bOrgEnable, m_values.nOrgLevel));
 }
 
 void CConfigDialog::OnOrgLevel() {
     UpdateSummary();
-    if (m_pWrapper) m_pWrapper->SignalOrg(Axis(), CutTo16(m_nOrgLevel + 1));
+    if (m_pWrapper) m_pWrapper->SignalOrg(Axis(), CutTo16(m_values.nOrgLevel + 1));
 }
 
 void CConfigDialog::OnInterruptCheck() {
     UpdateSummary();
     if (m_pWrapper) {
-        AxisConfig shown{};
-        MembersToRecord(shown);
         // The card ORs enables in: clear them first, or an unchecked one stays on.
         m_pWrapper->CloseInterrupt(Axis());
-        m_pWrapper->SetInterrupt(Axis(), InterruptWord(shown));
+        m_pWrapper->SetInterrupt(Axis(), InterruptWord(m_values));
     }
 }
 
 void CConfigDialog::OnPulseEdge() {
     UpdateSummary();
-    if (m_pWrapper) m_pWrapper->LevelMode(Axis(), CutTo16(m_nPulseEdge));
+    if (m_pWrapper) m_pWrapper->LevelMode(Axis(), CutTo16(m_values.nPulseEdge));
 }
 
 bool CConfigDialog::OnCommand(UINT id, UINT code, HWND control) {

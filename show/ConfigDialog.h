@@ -3,16 +3,15 @@
 #pragma once
 
 #include "MyStatic.h"
-#include "dialog.h"
+#include "PageHost.h"
+#include "axis_records.h"
 
 class CVorn_305q;
-class CVorn_305q_showView;
-struct AxisConfig;
 
-class CConfigDialog : public CDialog {
+class CConfigDialog : public CViewPage {
 public:
-    // The parent is given at creation (CreateModeless).
-    explicit CConfigDialog(CWnd* pParent = nullptr);
+    // The parent is given at creation (CreateModeless); the host serves the page.
+    explicit CConfigDialog(IPageHost* host = nullptr);
     ~CConfigDialog() override = default;
 
     enum { IDD = 131 };  // IDD_CONFIG_DIALOG of resource.h
@@ -20,7 +19,7 @@ public:
     // Shows the pair: re-titles, has the view open the card and binds to it, loads the
     // pair's record. The same pair again changes nothing, unless the page was left
     // unbound and the card has been opened since.
-    void SetCardAxis(int nCard, int nAxis);
+    void SetCardAxis(int nCard, int nAxis) override;
     // The view's current record into the members and the controls.
     void LoadFromRecord();
     // The summary from the members; the members back into the record while bound.
@@ -28,18 +27,8 @@ public:
 
     CMyStatic m_staticSummary;
     CMyStatic m_staticTitle;
-    int m_nPulseOut = 0;
-    int m_nPulseIn = 0;
-    int m_nAlmLevel = 0;
-    int m_nInpLevel = 0;
-    int m_nLimitLevel = 0;
-    int m_nLimitStop = 0;
-    int m_bInterrupt[7] = {};  // checks 1031 down to 1025
-    int m_bInpEnable = 1;
-    int m_bAlmEnable = 1;
-    int m_bOrgEnable = 1;
-    int m_nPulseEdge = 0;
-    int m_nOrgLevel = 0;
+    // The page's settings as the record's fields (kConfigFields); its card and axis are unused.
+    AxisConfig m_values = MakeAxisConfig(0, 0);
     CVorn_305q* m_pWrapper = nullptr;
     int m_nCard = -1;
     int m_nAxis = -1;
@@ -56,10 +45,7 @@ protected:
     void OnCancel() override {}
 
 private:
-    CVorn_305q_showView* View() const;
     AxisConfig* CurrentRecord() const;
-    // The members as a record's eighteen settings (card and axis left as given).
-    void MembersToRecord(AxisConfig& record) const;
     void EnablePair(int firstId, int secondId, int enable) const;
     short Axis() const { return static_cast<short>(m_nAxis); }
 

@@ -1,37 +1,34 @@
 #include "InterpolationDlg.h"
 
-#include "TwoAxisDlg.h"
+#include "FieldExchange.h"
 #include "motion_ids.h"
-#include "page_texts.h"
+#include "page_fields.h"
 #include "trace.h"
+#include "vorn_305q_wrapper.h"
 #include "wnd_handle.h"
 
-CTwoAxisDialog* CInterpolationPanel::Page() const {
-    return dynamic_cast<CTwoAxisDialog*>(CWnd::FromHandle(GetParent(GetSafeHwnd())));
-}
-
 void CInterpolationPanel::OnRun() {
-    CTwoAxisDialog* const page = Page();
     // A refused value would otherwise go out as the last accepted one: an unsafe move.
     if (!UpdateData(true)) {
         Trace(L"run refused: a value was not accepted");
         return;
     }
-    if (page == nullptr || page->m_pControl == nullptr) return;
-    Run(*page);
+    CVorn_305q* const control = m_pPage != nullptr ? m_pPage->PanelControl() : nullptr;
+    if (control == nullptr) return;
+    Run(*control, m_pPage->MainAxis(), m_pPage->SlaveAxis());
 }
 
 void CInterpolationPanel::OnStop() {
-    CTwoAxisDialog* const page = Page();
-    if (page == nullptr || page->m_pControl == nullptr) return;
-    page->m_pControl->Stop2AxisInst(static_cast<short>(page->m_nMainAxis),
-                                    static_cast<short>(page->m_nSlaveAxis));
+    CVorn_305q* const control = m_pPage != nullptr ? m_pPage->PanelControl() : nullptr;
+    if (control == nullptr) return;
+    control->Stop2AxisInst(static_cast<short>(m_pPage->MainAxis()),
+                           static_cast<short>(m_pPage->SlaveAxis()));
 }
 
-void CInterpolationPanel::OnEditKillFocus(int id) {
+void CInterpolationPanel::OnEditKillFocus(int id, const std::wstring& refill) {
     if (IsReportingFailure()) return;
     const CWndHandle edit(GetDlgItem(GetSafeHwnd(), id));
-    if (edit.Text().empty()) edit.SetText(RefillText(id));
+    if (edit.Text().empty()) edit.SetText(refill);
     UpdateData(true);
 }
 
@@ -45,16 +42,9 @@ bool CInterpolationPanel::OnCommand(UINT id, UINT code, HWND control) {
         return true;
     }
     if (control != nullptr && code == EN_KILLFOCUS) {
-        switch (id) {
-            case IDC_ACC_TIME:
-            case IDC_RUN_SPEED:
-            case IDC_START_SPEED:
-            case IDC_TARGET_X:
-            case IDC_TARGET_Y:
-                OnEditKillFocus(static_cast<int>(id));
-                return true;
-            default:
-                break;
+        if (const auto refill = RefillText(static_cast<int>(id))) {
+            OnEditKillFocus(static_cast<int>(id), *refill);
+            return true;
         }
     }
     return CDialog::OnCommand(id, code, control);
@@ -62,44 +52,27 @@ bool CInterpolationPanel::OnCommand(UINT id, UINT code, HWND control) {
 
 // ---- linear
 
-CLinearDialog::CLinearDialog() : CInterpolationPanel(IDD_LINEAR_DIALOG) {}
+CLinearDialog::CLinearDialog(IPanelPage* page) : CInterpolationPanel(IDD_LINEAR_DIALOG, page) {}
 
 void CLinearDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_TARGET_Y, m_editTargetY);
     DDX_Control(pDX, IDC_TARGET_X, m_editTargetX);
     DDX_Control(pDX, IDC_ACC_TIME, m_editAccTime);
-    DDX_Text(pDX, IDC_START_SPEED, m_values.nStartSpeed);
-    DDX_Text(pDX, IDC_RUN_SPEED, m_values.nMaxSpeed);
-    DDX_Text(pDX, IDC_TARGET_X, m_values.nTargetX);
-    DDX_Text(pDX, IDC_TARGET_Y, m_values.nTargetY);
-    DDX_Text(pDX, IDC_ACC_TIME, m_values.dAccTime);
+    DDX_Fields(pDX, kLinearFields, m_values);
 }
 
-std::wstring CLinearDialog::RefillText(int id) const {
-    switch (id) {
-        case IDC_ACC_TIME:
-            return PanelTimeRefillText(m_values.dAccTime);
-        case IDC_RUN_SPEED:
-            return IntegerText(m_values.nMaxSpeed);
-        case IDC_START_SPEED:
-            return IntegerText(m_values.nStartSpeed);
-        case IDC_TARGET_X:
-            return IntegerText(m_values.nTargetX);
-        case IDC_TARGET_Y:
-            return IntegerText(m_values.nTargetY);
-        default:
-            return {};
-    }
+std::optional<std::wstring> CLinearDialog::RefillText(int id) const {
+    return ::RefillText(kLinearFields, m_values, id);
 }
 
-void CLinearDialog::Run(CTwoAxisDialog& page) {
-    const LineRMoveArgs a = LineRMoveArgsFor(m_values, page.m_nMainAxis, page.m_nSlaveAxis);
-    page.m_pControl->LineRMove(a.axis0, a.axis1, a.pulse0, a.pulse1, a.sV, a.rV, a.tAcc);
+void CLinearDialog::Run(CVorn_305q& control, int mainAxis, int slaveAxis) {
+    const LineRMoveArgs a = LineRMoveArgsFor(m_values, mainAxis, slaveAxis);
+    control.LineRMove(a.axis0, a.axis1, a.pulse0, a.pulse1, a.sV, a.rV, a.tAcc);
 }
 
 // ---- circular
 
-CCircleDialog::CCircleDialog() : CInterpolationPanel(IDD_CIRCLE_DIALOG) {}
+CCircleDialog::CCircleDialog(IPanelPage* page) : CInterpolationPanel(IDD_CIRCLE_DIALOG, page) {}
 
 void CCircleDialog::OnApplyInitData() {
     const CWndHandle combo(GetDlgItem(GetSafeHwnd(), IDC_CIRCLE_DIR));
@@ -113,35 +86,15 @@ void CCircleDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_TARGET_Y, m_editCenterY);
     DDX_Control(pDX, IDC_TARGET_X, m_editCenterX);
     DDX_Control(pDX, IDC_ACC_TIME, m_editAccTime);
-    DDX_Text(pDX, IDC_RUN_SPEED, m_values.nMaxSpeed);
-    DDX_Text(pDX, IDC_START_SPEED, m_values.nStartSpeed);
-    DDX_Text(pDX, IDC_ACC_TIME, m_values.dAccTime);
-    DDX_Text(pDX, IDC_END_X, m_values.nEndX);
-    DDX_Text(pDX, IDC_END_Y, m_values.nEndY);
-    DDX_CBIndex(pDX, IDC_CIRCLE_DIR, m_values.nDirection);
-    DDX_Text(pDX, IDC_TARGET_X, m_values.nCenterX);
-    DDX_Text(pDX, IDC_TARGET_Y, m_values.nCenterY);
+    DDX_Fields(pDX, kCircleFields, m_values);
 }
 
-std::wstring CCircleDialog::RefillText(int id) const {
-    switch (id) {
-        case IDC_ACC_TIME:
-            return PanelTimeRefillText(m_values.dAccTime);
-        case IDC_RUN_SPEED:
-            return IntegerText(m_values.nMaxSpeed);
-        case IDC_START_SPEED:
-            return IntegerText(m_values.nStartSpeed);
-        case IDC_TARGET_X:
-            return IntegerText(m_values.nCenterX);
-        case IDC_TARGET_Y:
-            return IntegerText(m_values.nCenterY);
-        default:
-            return {};
-    }
+std::optional<std::wstring> CCircleDialog::RefillText(int id) const {
+    return ::RefillText(kCircleFields, m_values, id);
 }
 
-void CCircleDialog::Run(CTwoAxisDialog& page) {
-    const CircleDrawRArgs a = CircleDrawRArgsFor(m_values, page.m_nMainAxis, page.m_nSlaveAxis);
-    page.m_pControl->CircleDrawR(a.axis0, a.axis1, a.core0, a.core1, a.stop0, a.stop1, a.sV, a.rV,
-                                 a.tAcc, a.dir);
+void CCircleDialog::Run(CVorn_305q& control, int mainAxis, int slaveAxis) {
+    const CircleDrawRArgs a = CircleDrawRArgsFor(m_values, mainAxis, slaveAxis);
+    control.CircleDrawR(a.axis0, a.axis1, a.core0, a.core1, a.stop0, a.stop1, a.sV, a.rV, a.tAcc,
+                        a.dir);
 }

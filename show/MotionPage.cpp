@@ -1,6 +1,5 @@
 #include "MotionPage.h"
 
-#include "Vorn_305q_showView.h"
 #include "motion_ids.h"
 #include "trace.h"
 #include "wnd_handle.h"
@@ -11,31 +10,24 @@ constexpr UINT kPollPeriodMs = 50;
 
 }  // namespace
 
-CVorn_305q_showView* CMotionPage::View() const {
-    return dynamic_cast<CVorn_305q_showView*>(CWnd::FromHandle(GetParent(GetSafeHwnd())));
-}
-
 bool CMotionPage::ChangeCardAxis(int card, int axis) {
-    CVorn_305q_showView* const view = View();
     if (card == m_nCard && axis == m_nAxis) {
         // The same pair is never retried: only a card opened since binds the page.
-        if (m_pControl != nullptr || view == nullptr || view->m_bCardNotOpen) return false;
+        if (m_pControl != nullptr || m_pHost == nullptr || !m_pHost->IsCardOpen()) return false;
     } else {
         m_nCard = card;
         m_nAxis = axis;
         ShowTitle();
     }
-    if (view == nullptr || !view->OnSelectCard(m_nCard)) return false;
-    m_pControl = &view->m_control;
-    view->SelectAxis();
+    if (m_pHost == nullptr || !m_pHost->OnSelectCard(m_nCard)) return false;
+    m_pControl = &m_pHost->Control();
+    m_pHost->SelectAxis();
     UpdatePollTimer();
     return true;
 }
 
 bool CMotionPage::CanPoll() const {
-    if (!m_bShown || m_pControl == nullptr) return false;
-    const CVorn_305q_showView* const view = View();
-    return view != nullptr && view->m_bCardNotOpen == 0;
+    return m_bShown && m_pControl != nullptr && m_pHost != nullptr && m_pHost->IsCardOpen();
 }
 
 void CMotionPage::UpdatePollTimer() {

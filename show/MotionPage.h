@@ -1,25 +1,21 @@
 // What the two motion pages share: a page of the view, bound to the view's control once the
 // card is open, that polls the card on a timer which runs only while the page is shown and
-// bound, and reaches the view as its parent.
+// bound, and reaches the view through its host.
 #pragma once
 
-#include "dialog.h"
+#include "PageHost.h"
 
 class CVorn_305q;
-class CVorn_305q_showView;
 
-class CMotionPage : public CDialog {
+class CMotionPage : public CViewPage {
 public:
-    explicit CMotionPage(UINT templateId) : CDialog(templateId) {}
+    CMotionPage(UINT templateId, IPageHost* host) : CViewPage(templateId, host) {}
 
     BOOL m_bShown = FALSE;  // from WM_SHOWWINDOW
-    // The view's wrapper once a card opening succeeded for the page; never unbound.
-    CVorn_305q* m_pControl = nullptr;
     int m_nCard = -1;
     int m_nAxis = -1;
 
 protected:
-    CVorn_305q_showView* View() const;
     // Stores the pair and re-titles for a new one, then binds when the card opens (or is
     // open already: a page whose own opening was refused binds once another page opened
     // it), and polls while shown. False when the page stays as it was.
@@ -30,6 +26,9 @@ protected:
     void OnOK() override {}
     void OnCancel() override {}
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // The view's wrapper once a card opening succeeded for the page; never unbound.
+    CVorn_305q* m_pControl = nullptr;
 
 private:
     bool CanPoll() const;

@@ -1,6 +1,6 @@
 #include "OneAxisDlg.h"
 
-#include "Vorn_305q_showView.h"
+#include "FieldExchange.h"
 #include "motion_ids.h"
 #include "one_axis.h"
 #include "page_texts.h"
@@ -13,7 +13,7 @@ constexpr COLORREF kTextColour = RGB(72, 42, 197);
 
 }  // namespace
 
-COneAxisDialog::COneAxisDialog() : CMotionPage(IDD_ONEAXIS_DIALOG) {}
+COneAxisDialog::COneAxisDialog(IPageHost* host) : CMotionPage(IDD_ONEAXIS_DIALOG, host) {}
 
 COneAxisDialog::~COneAxisDialog() = default;
 
@@ -37,17 +37,7 @@ void COneAxisDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_IN_POS, m_staticInPos);
     DDX_Control(pDX, IDC_RUN_STATE, m_staticRunState);
     DDX_Control(pDX, IDC_ONEAXIS_TITLE, m_staticTitle);
-    DDX_Radio(pDX, IDC_MOTION_FIRST, m_nMotionType);
-    DDX_Text(pDX, IDC_POSITION, m_nPosition);
-    DDX_Text(pDX, IDC_T_DEC, m_fTDecTime);
-    DDX_Text(pDX, IDC_T_ACC, m_fTAccTime);
-    DDX_Text(pDX, IDC_S_DEC, m_fSDecTime);
-    DDX_Text(pDX, IDC_S_ACC, m_fSAccTime);
-    DDX_Text(pDX, IDC_DISTANCE, m_nDistance);
-    DDX_Text(pDX, IDC_START_SPEED, m_nStartSpeed);
-    DDX_Text(pDX, IDC_TOLERANCE, m_nTolerance);
-    DDX_Text(pDX, IDC_RUN_SPEED, m_nRunSpeed);
-    DDX_Radio(pDX, IDC_DIR_FORWARD, m_nDirection);
+    DDX_Fields(pDX, kOneAxisFields, m_values);
 }
 
 BOOL COneAxisDialog::OnInitDialog() {
@@ -64,14 +54,13 @@ BOOL COneAxisDialog::OnInitDialog() {
         field->SetTextColor(kTextColour);
     }
     // The checked type's row is in force from the first display on.
-    ApplyMotionTypeRow(m_nMotionType);
+    ApplyMotionTypeRow(m_values.nMotionType);
     // Created hidden: the focus must not move into it.
     return FALSE;
 }
 
 MotionParams* COneAxisDialog::CurrentRecord() const {
-    CVorn_305q_showView* const view = View();
-    return view != nullptr ? view->m_pCurMotion : nullptr;
+    return m_pHost != nullptr ? m_pHost->CurrentMotion() : nullptr;
 }
 
 void COneAxisDialog::SetField(int id, const std::wstring& text) const {
@@ -97,36 +86,20 @@ void COneAxisDialog::SetCardAxis(int card, int axis) {
 void COneAxisDialog::RefreshParams() {
     const MotionParams* const record = CurrentRecord();
     if (record == nullptr) return;
-    m_nMotionType = record->nMotionType;
-    m_nPosition = record->nPosition;
-    m_nTolerance = record->nTolerance;
-    m_nRunSpeed = record->nRunSpeed;
-    m_nStartSpeed = record->nStartSpeed;
-    m_nDistance = record->nDistance;
-    m_fSAccTime = record->fSAccTime;
-    m_fSDecTime = record->fSDecTime;
-    m_fTAccTime = record->fTAccTime;
-    m_fTDecTime = record->fTDecTime;
-    m_nDirection = record->nDirection;
+    CopyFields(kOneAxisFields, *record, m_values);
     UpdateData(false);
     // The checked type must be the one whose edits and poll are in force.
-    ApplyMotionTypeRow(m_nMotionType);
+    ApplyMotionTypeRow(m_values.nMotionType);
 }
 
 void COneAxisDialog::StoreParams() const {
+    if (MotionParams* const record = CurrentRecord()) CopyFields(kOneAxisFields, m_values, *record);
+}
+
+void COneAxisDialog::StoreField(int id) const {
     MotionParams* const record = CurrentRecord();
-    if (record == nullptr) return;
-    record->nMotionType = m_nMotionType;
-    record->nPosition = m_nPosition;
-    record->nTolerance = m_nTolerance;
-    record->nRunSpeed = m_nRunSpeed;
-    record->nStartSpeed = m_nStartSpeed;
-    record->nDistance = m_nDistance;
-    record->fSAccTime = m_fSAccTime;
-    record->fSDecTime = m_fSDecTime;
-    record->fTAccTime = m_fTAccTime;
-    record->fTDecTime = m_fTDecTime;
-    record->nDirection = m_nDirection;
+    const PageField<MotionParams>* const field = FieldOfControl(kOneAxisFields, id);
+    if (record != nullptr && field != nullptr) CopyField(*field, m_values, *record);
 }
 
 void COneAxisDialog::ApplyMotionTypeRow(int motionType) {
@@ -150,84 +123,20 @@ bool COneAxisDialog::Exchange() {
 void COneAxisDialog::OnMotionType(int motionType) {
     ApplyMotionTypeRow(motionType);
     Exchange();
-    if (MotionParams* const record = CurrentRecord()) record->nMotionType = m_nMotionType;
+    StoreField(IDC_MOTION_FIRST);
 }
 
 void COneAxisDialog::OnDirection() {
     Exchange();
-    if (MotionParams* const record = CurrentRecord()) record->nDirection = m_nDirection;
+    StoreField(IDC_DIR_FORWARD);
 }
 
-void COneAxisDialog::OnEditKillFocus(int id) {
+void COneAxisDialog::OnEditKillFocus(int id, const std::wstring& refill) {
     if (IsReportingFailure()) return;
     const CWndHandle edit(GetDlgItem(GetSafeHwnd(), id));
-    if (edit.Text().empty()) {
-        switch (id) {
-            case IDC_POSITION:
-                edit.SetText(IntegerText(m_nPosition));
-                break;
-            case IDC_TOLERANCE:
-                edit.SetText(IntegerText(m_nTolerance));
-                break;
-            case IDC_START_SPEED:
-                edit.SetText(IntegerText(m_nStartSpeed));
-                break;
-            case IDC_RUN_SPEED:
-                edit.SetText(IntegerText(m_nRunSpeed));
-                break;
-            case IDC_DISTANCE:
-                edit.SetText(IntegerText(m_nDistance));
-                break;
-            case IDC_T_ACC:
-                edit.SetText(OneAxisTimeRefillText(m_fTAccTime));
-                break;
-            case IDC_T_DEC:
-                edit.SetText(OneAxisTimeRefillText(m_fTDecTime));
-                break;
-            case IDC_S_ACC:
-                edit.SetText(OneAxisTimeRefillText(m_fSAccTime));
-                break;
-            case IDC_S_DEC:
-                edit.SetText(OneAxisTimeRefillText(m_fSDecTime));
-                break;
-            default:
-                return;
-        }
-    }
+    if (edit.Text().empty()) edit.SetText(refill);
     Exchange();
-    MotionParams* const record = CurrentRecord();
-    if (record == nullptr) return;
-    switch (id) {
-        case IDC_POSITION:
-            record->nPosition = m_nPosition;
-            break;
-        case IDC_TOLERANCE:
-            record->nTolerance = m_nTolerance;
-            break;
-        case IDC_START_SPEED:
-            record->nStartSpeed = m_nStartSpeed;
-            break;
-        case IDC_RUN_SPEED:
-            record->nRunSpeed = m_nRunSpeed;
-            break;
-        case IDC_DISTANCE:
-            record->nDistance = m_nDistance;
-            break;
-        case IDC_T_ACC:
-            record->fTAccTime = m_fTAccTime;
-            break;
-        case IDC_T_DEC:
-            record->fTDecTime = m_fTDecTime;
-            break;
-        case IDC_S_ACC:
-            record->fSAccTime = m_fSAccTime;
-            break;
-        case IDC_S_DEC:
-            record->fSDecTime = m_fSDecTime;
-            break;
-        default:
-            break;
-    }
+    StoreField(id);
 }
 
 void COneAxisDialog::OnStart() {
@@ -237,17 +146,7 @@ void COneAxisDialog::OnStart() {
         Trace(L"start refused: a value was not accepted");
         return;
     }
-    MotionParams values;
-    values.nMotionType = m_nMotionType;
-    values.nStartSpeed = m_nStartSpeed;
-    values.nRunSpeed = m_nRunSpeed;
-    values.nDistance = m_nDistance;
-    values.nDirection = m_nDirection;
-    values.fTAccTime = m_fTAccTime;
-    values.fTDecTime = m_fTDecTime;
-    values.fSAccTime = m_fSAccTime;
-    values.fSDecTime = m_fSDecTime;
-    const MotionCall c = MotionCallFor(values, static_cast<short>(m_nAxis));
+    const MotionCall c = MotionCallFor(m_values, static_cast<short>(m_nAxis));
     CVorn_305q& control = *m_pControl;
     switch (c.method) {
         case EMotionMethod::TVMove:
@@ -298,19 +197,19 @@ void COneAxisDialog::OnStop() {
 }
 
 void COneAxisDialog::OnTimer(UINT_PTR id) {
-    if (id != IDT_POLL || m_pControl == nullptr) return;
-    CVorn_305q_showView* const view = View();
     // An unopened card would answer every call with a message box.
-    if (view == nullptr || view->m_bCardNotOpen != 0) return;
+    if (id != IDT_POLL || m_pControl == nullptr || m_pHost == nullptr || !m_pHost->IsCardOpen()) {
+        return;
+    }
     const short axis = static_cast<short>(m_nAxis);
     OneAxisPollInput in;
     in.axis = m_nAxis;
     in.runState = m_pControl->RunState(axis);
     in.position = m_pControl->GetPosition(axis);
     in.continuous = m_bContinuous != FALSE;
-    in.distance = m_nDistance;
-    in.direction = m_nDirection;
-    in.tolerance = m_nTolerance;
+    in.distance = m_values.nDistance;
+    in.direction = m_values.nDirection;
+    in.tolerance = m_values.nTolerance;
     in.inputs = m_pControl->GetInput();
     const OneAxisPollDisplay shown = OneAxisPollDisplayFor(in);
     SetField(IDC_RUN_STATE, shown.runState);
@@ -353,20 +252,9 @@ bool COneAxisDialog::OnCommand(UINT id, UINT code, HWND control) {
         }
     }
     if (code == EN_KILLFOCUS) {
-        switch (id) {
-            case IDC_POSITION:
-            case IDC_TOLERANCE:
-            case IDC_START_SPEED:
-            case IDC_RUN_SPEED:
-            case IDC_DISTANCE:
-            case IDC_T_ACC:
-            case IDC_T_DEC:
-            case IDC_S_ACC:
-            case IDC_S_DEC:
-                OnEditKillFocus(static_cast<int>(id));
-                return true;
-            default:
-                break;
+        if (const auto refill = RefillText(kOneAxisFields, m_values, static_cast<int>(id))) {
+            OnEditKillFocus(static_cast<int>(id), *refill);
+            return true;
         }
     }
     return CDialog::OnCommand(id, code, control);

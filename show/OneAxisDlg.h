@@ -4,24 +4,22 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "MotionPage.h"
 #include "MyStatic.h"
 #include "NumEdit.h"
 #include "axis_records.h"
-#include "MotionPage.h"
-#include "dialog.h"
 #include "vorn_305q_wrapper.h"
-
-class CVorn_305q_showView;
 
 class COneAxisDialog : public CMotionPage {
 public:
-    COneAxisDialog();
+    explicit COneAxisDialog(IPageHost* host = nullptr);
     ~COneAxisDialog() override;
 
     // Re-titles for a new pair and, when the card opens, binds and refills the page. The
     // same pair binds once the card is open, keeping what was entered meanwhile.
-    void SetCardAxis(int card, int axis);
+    void SetCardAxis(int card, int axis) override;
     // Refills from the view's current motion record, its motion type's row included.
     void RefreshParams();
     // Shows status when wrapper is the one the page is bound to.
@@ -47,17 +45,8 @@ public:
     CMyStatic m_staticRunState;
     CMyStatic m_staticTitle;
 
-    int m_nMotionType = 0;
-    int32_t m_nPosition = 0;
-    float m_fTDecTime = 0.5f;
-    float m_fTAccTime = 0.5f;
-    float m_fSDecTime = 0.5f;
-    float m_fSAccTime = 0.5f;
-    int32_t m_nDistance = 10000;
-    int32_t m_nStartSpeed = 2000;
-    int32_t m_nTolerance = 0;
-    int32_t m_nRunSpeed = 4000;
-    int m_nDirection = 0;
+    // The page's values as the record's fields (kOneAxisFields); its card and axis are unused.
+    MotionParams m_values;
 
     BOOL m_bContinuous = TRUE;
 
@@ -69,14 +58,15 @@ protected:
 private:
     MotionParams* CurrentRecord() const;
     void ShowTitle() override;
-    // The page's values into the view's current motion record.
+    // The page's values into the view's current motion record: all, or one field's.
     void StoreParams() const;
+    void StoreField(int id) const;
     // The motion type's row of enabled controls and its continuous flag.
     void ApplyMotionTypeRow(int motionType);
     bool Exchange();
     void OnMotionType(int motionType);
     void OnDirection();
-    void OnEditKillFocus(int id);
+    void OnEditKillFocus(int id, const std::wstring& refill);
     void OnStart();
     void OnStop();
     void OnTimer(UINT_PTR id) override;

@@ -1,6 +1,5 @@
 #include "TwoAxisDlg.h"
 
-#include "Vorn_305q_showView.h"
 #include "motion_ids.h"
 #include "page_texts.h"
 #include "plot_model.h"
@@ -12,7 +11,8 @@ constexpr COLORREF kTextColour = RGB(72, 42, 197);
 
 }  // namespace
 
-CTwoAxisDialog::CTwoAxisDialog() : CMotionPage(IDD_TWOAXIS_DIALOG) {}
+CTwoAxisDialog::CTwoAxisDialog(IPageHost* host)
+    : CMotionPage(IDD_TWOAXIS_DIALOG, host), m_linearDlg(this), m_circleDlg(this) {}
 
 CTwoAxisDialog::~CTwoAxisDialog() = default;
 
@@ -75,10 +75,9 @@ void CTwoAxisDialog::ShowRatio() {
 }
 
 void CTwoAxisDialog::ApplyAxisPair() const {
-    CVorn_305q_showView* const view = View();
-    if (view == nullptr || m_pControl == nullptr) return;
-    view->EnsureApplied(m_nCard, m_nMainAxis);
-    view->EnsureApplied(m_nCard, m_nSlaveAxis);
+    if (m_pHost == nullptr || m_pControl == nullptr) return;
+    m_pHost->EnsureApplied(m_nCard, m_nMainAxis);
+    m_pHost->EnsureApplied(m_nCard, m_nSlaveAxis);
 }
 
 void CTwoAxisDialog::SetCardAxis(int card, int axis) {
@@ -110,9 +109,9 @@ void CTwoAxisDialog::OnClearPosition() {
 }
 
 void CTwoAxisDialog::OnTimer(UINT_PTR id) {
-    if (id != IDT_POLL || m_pControl == nullptr) return;
-    CVorn_305q_showView* const view = View();
-    if (view == nullptr || view->m_bCardNotOpen != 0) return;
+    if (id != IDT_POLL || m_pControl == nullptr || m_pHost == nullptr || !m_pHost->IsCardOpen()) {
+        return;
+    }
     const long x = m_pControl->GetPosition(static_cast<short>(m_nMainAxis));
     const long y = m_pControl->GetPosition(static_cast<short>(m_nSlaveAxis));
     m_drawStatic.AddPoint(static_cast<int>(x), static_cast<int>(y));

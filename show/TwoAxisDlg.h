@@ -4,21 +4,22 @@
 
 #include "DrawStatic.h"
 #include "InterpolationDlg.h"
-#include "MyStatic.h"
 #include "MotionPage.h"
-#include "dialog.h"
+#include "MyStatic.h"
 #include "vorn_305q_wrapper.h"
 
-class CVorn_305q_showView;
-
-class CTwoAxisDialog : public CMotionPage {
+class CTwoAxisDialog : public CMotionPage, public IPanelPage {
 public:
-    CTwoAxisDialog();
+    explicit CTwoAxisDialog(IPageHost* host = nullptr);
     ~CTwoAxisDialog() override;
 
     // Re-titles for a new pair and, when the card opens, binds the page; the same pair
     // binds once the card is open.
-    void SetCardAxis(int card, int axis);
+    void SetCardAxis(int card, int axis) override;
+
+    CVorn_305q* PanelControl() const override { return m_pControl; }
+    int MainAxis() const override { return m_nMainAxis; }
+    int SlaveAxis() const override { return m_nSlaveAxis; }
 
     CMyStatic m_staticRatio;
     CMyStatic m_staticMainPos;

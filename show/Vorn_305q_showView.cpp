@@ -3,8 +3,6 @@
 #include <cderr.h>
 #include <commdlg.h>
 
-#include <algorithm>
-#include <iterator>
 #include <memory>
 #include <type_traits>
 
@@ -56,17 +54,7 @@ const CRuntimeClass CVorn_305q_showView::classCVorn_305q_showView = {
 
 CVorn_305q_showView::CVorn_305q_showView() : CFormView(IDD_VORN_305Q_SHOW_FORM) {}
 
-CVorn_305q_showView::~CVorn_305q_showView() {
-    m_pCurConfig = nullptr;
-    m_pCurMotion = nullptr;
-    m_configRecords.clear();
-    m_motionRecords.clear();
-    m_pConfigDlg = nullptr;
-    m_pOneAxisDlg = nullptr;
-    m_pTwoAxisDlg = nullptr;
-    std::fill(std::begin(m_pageWindows), std::end(m_pageWindows), nullptr);
-    m_pages.clear();
-}
+CVorn_305q_showView::~CVorn_305q_showView() = default;
 
 CMainFrame* CVorn_305q_showView::MainFrame() const {
     CWinApp* const app = AfxGetApp();
@@ -120,9 +108,9 @@ void CVorn_305q_showView::OnInitialUpdate() {
         Trace(L"frame size recorded: %dx%d", theApp.m_nFrameWidth, theApp.m_nFrameHeight);
     }
     const RECT client = CWndHandle(GetSafeHwnd()).ClientRect();
-    m_pConfigDlg = CreatePage<CConfigDialog>(1, client);
-    m_pOneAxisDlg = CreatePage<COneAxisDialog>(2, client);
-    m_pTwoAxisDlg = CreatePage<CTwoAxisDialog>(3, client);
+    CreatePage<CConfigDialog>(kConfigPage, client);
+    CreatePage<COneAxisDialog>(kOneAxisPage, client);
+    CreatePage<CTwoAxisDialog>(kTwoAxisPage, client);
     LoadSettings();
     m_control.ShowWindow(SW_HIDE);
     const short count = m_control.GetCardCount();
@@ -136,39 +124,28 @@ int CVorn_305q_showView::CardsAvailable() const {
 }
 
 template <class TPage>
-TPage* CVorn_305q_showView::CreatePage(int page, const RECT& client) {
-    auto created = std::make_unique<TPage>();
+void CVorn_305q_showView::CreatePage(int page, const RECT& client) {
+    auto created = std::make_unique<TPage>(this);
     if (!created->CreateModeless(GetSafeHwnd())) {
         Trace(L"page %u could not be created", created->TemplateId());
-        return nullptr;
+        return;
     }
     // The template's place (0, 0), the view's client size.
     SetWindowPos(created->GetSafeHwnd(), nullptr, 0, 0, client.right - client.left,
                  client.bottom - client.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    TPage* const raw = created.get();
-    m_pageWindows[page] = raw;
-    m_pages.push_back(std::move(created));
-    return raw;
+    m_pages[page] = std::move(created);
 }
 
-CDialog* CVorn_305q_showView::Page(int page) const {
-    return page >= 1 && page <= 3 ? m_pageWindows[page] : nullptr;
+CViewPage* CVorn_305q_showView::Page(int page) const {
+    return page >= kConfigPage && page <= kTwoAxisPage ? m_pages[page].get() : nullptr;
 }
 
-void CVorn_305q_showView::SetPageCardAxis(int page) {
-    switch (page) {
-        case 1:
-            if (m_pConfigDlg != nullptr) m_pConfigDlg->SetCardAxis(m_nCard, m_nAxis);
-            break;
-        case 2:
-            if (m_pOneAxisDlg != nullptr) m_pOneAxisDlg->SetCardAxis(m_nCard, m_nAxis);
-            break;
-        case 3:
-            if (m_pTwoAxisDlg != nullptr) m_pTwoAxisDlg->SetCardAxis(m_nCard, m_nAxis);
-            break;
-        default:
-            break;
-    }
+CConfigDialog* CVorn_305q_showView::ConfigPage() const {
+    return static_cast<CConfigDialog*>(Page(kConfigPage));
+}
+
+COneAxisDialog* CVorn_305q_showView::OneAxisPage() const {
+    return static_cast<COneAxisDialog*>(Page(kOneAxisPage));
 }
 
 void CVorn_305q_showView::OnCardChanged(int card) {
@@ -176,14 +153,14 @@ void CVorn_305q_showView::OnCardChanged(int card) {
     if (card < 0 || card == m_nCard) return;
     m_nCard = card;
     Trace(L"card chosen: %d", card);
-    SetPageCardAxis(m_nPage);
+    if (CViewPage* const page = Page(m_nPage)) page->SetCardAxis(m_nCard, m_nAxis);
 }
 
 void CVorn_305q_showView::OnAxisChanged(int axis) {
     if (axis < 0 || axis == m_nAxis) return;
     m_nAxis = axis;
     Trace(L"axis chosen: %d", axis);
-    SetPageCardAxis(m_nPage);
+    if (CViewPage* const page = Page(m_nPage)) page->SetCardAxis(m_nCard, m_nAxis);
 }
 
 BOOL CVorn_305q_showView::OnSelectCard(int card) {
@@ -325,18 +302,18 @@ void CVorn_305q_showView::OnLoadDefaultConfig() {
     Trace(L"defaults loaded: card=%d axis=%d", m_nCard, m_nAxis);
     if (m_bCardNotOpen) return;
     ApplyAxisConfig(record);
-    if (m_nPage == 1 && m_pConfigDlg != nullptr) {
-        m_pConfigDlg->LoadFromRecord();
-        m_pConfigDlg->UpdateSummary();
+    if (m_nPage == kConfigPage && ConfigPage() != nullptr) {
+        ConfigPage()->LoadFromRecord();
+        ConfigPage()->UpdateSummary();
     }
     SelectMotionParams();
-    if (m_nPage == 2 && m_pOneAxisDlg != nullptr) m_pOneAxisDlg->RefreshParams();
+    if (m_nPage == kOneAxisPage && OneAxisPage() != nullptr) OneAxisPage()->RefreshParams();
 }
 
 void CVorn_305q_showView::OnInterruptVorn305qctrl(short axis, long lResult) {
     Trace(L"event FireInterrupt: axis=%d status=0x%06lx", axis,
           static_cast<unsigned long>(lResult));
-    if (m_pOneAxisDlg != nullptr) m_pOneAxisDlg->ShowInterrupt(lResult, &m_control);
+    if (OneAxisPage() != nullptr) OneAxisPage()->ShowInterrupt(lResult, &m_control);
 }
 
 void CVorn_305q_showView::OnUpdatePageCommand(bool& enable) const {
@@ -356,17 +333,18 @@ void CVorn_305q_showView::OnPageCommand(UINT id) {
         default:
             break;
     }
-    const int page = id == ID_CONFIG ? 1 : id == ID_ONEAXIS ? 2 : 3;
-    CDialog* const shown = Page(page);
+    const int page = id == ID_CONFIG ? kConfigPage : id == ID_ONEAXIS ? kOneAxisPage : kTwoAxisPage;
+    CViewPage* const shown = Page(page);
     if (shown == nullptr) return;
-    SetPageCardAxis(page);
+    shown->SetCardAxis(m_nCard, m_nAxis);
     shown->ShowWindow(SW_SHOW);
-    for (int other = 1; other <= 3; ++other) {
+    for (int other = kConfigPage; other <= kTwoAxisPage; ++other) {
         if (other != page && Page(other) != nullptr) Page(other)->ShowWindow(SW_HIDE);
     }
     m_nPage = page;
     CMainFrame* const frame = MainFrame();
-    if (frame != nullptr) frame->EnableAxisSelector(page != 3);
+    // The two-axis page has axis selectors of its own.
+    if (frame != nullptr) frame->EnableAxisSelector(page != kTwoAxisPage);
     // A hidden page has given its focus away already; the axis selector just disabled, or
     // no focus at all in the active frame, leaves the keys nowhere: the shown page takes them.
     const HWND focus = GetFocus();
@@ -466,13 +444,10 @@ void CVorn_305q_showView::OnDestroy() {
 }
 
 LRESULT CVorn_305q_showView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        OnDestroy();
-        return CFormView::WindowProc(msg, wParam, lParam);
-    }
     if (msg == kReportUnreadSettings) {
         ReportUnreadSettings();
         return 0;
     }
+    if (msg == WM_DESTROY) OnDestroy();
     return CFormView::WindowProc(msg, wParam, lParam);
 }

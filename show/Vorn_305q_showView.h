@@ -4,11 +4,12 @@
 // configuration once, receives the control's event and closes the card when it goes.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <set>
 #include <utility>
-#include <vector>
 
+#include "PageHost.h"
 #include "axis_records.h"
 #include "dialog.h"
 #include "event_sink.h"
@@ -17,9 +18,8 @@
 class CMainFrame;
 class CConfigDialog;
 class COneAxisDialog;
-class CTwoAxisDialog;
 
-class CVorn_305q_showView : public CFormView {
+class CVorn_305q_showView : public CFormView, public IPageHost {
 public:
     CVorn_305q_showView();
     ~CVorn_305q_showView() override;
@@ -39,30 +39,16 @@ public:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool OnUpdateCommand(UINT id, bool& enable) override;
 
-    // Called by the pages. Nonzero when the card is open (opening it the first time);
-    // zero for a negative card or a refused opening.
-    BOOL OnSelectCard(int card);
-    // Makes the records of (m_nCard, m_nAxis) current, creating them when missing, and
-    // sends the pair's configuration the first time in the run.
-    void SelectAxis();
-    void SelectMotionParams();
-    // Sends the pair's stored configuration (made with defaults when missing) unless it
-    // went to the open card already; the current records stay as they are.
-    void EnsureApplied(int card, int axis);
+    BOOL OnSelectCard(int card) override;
+    void SelectAxis() override;
+    void EnsureApplied(int card, int axis) override;
+    AxisConfig* CurrentConfig() const override { return m_pCurConfig; }
+    MotionParams* CurrentMotion() const override { return m_pCurMotion; }
+    CVorn_305q& Control() override { return m_control; }
+    bool IsCardOpen() const override { return m_bCardNotOpen == 0; }
+
     // The pair's configuration went to the card in this run.
     bool IsApplied(int card, int axis) const;
-
-    CVorn_305q m_control;
-    AxisConfig* m_pCurConfig = nullptr;    // in m_configRecords, or null
-    MotionParams* m_pCurMotion = nullptr;  // in m_motionRecords, or null
-    int m_bCardNotOpen = 1;
-    int m_nCard = 0;
-    int m_nAxis = 0;
-    int m_nPage = 0;  // 0 none yet, 1 configuration, 2 one-axis, 3 two-axis
-    // The pages, owned by m_pages; a null page's command does nothing.
-    CConfigDialog* m_pConfigDlg = nullptr;
-    COneAxisDialog* m_pOneAxisDlg = nullptr;
-    CTwoAxisDialog* m_pTwoAxisDlg = nullptr;
 
     static const CRuntimeClass classCVorn_305q_showView;
     const CRuntimeClass* GetRuntimeClass() const override { return &classCVorn_305q_showView; }
@@ -71,17 +57,24 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // In-process tests stand in for a card that opened.
+    friend struct CViewTestAccess;
+
+    // The page numbers of m_nPage.
+    enum { kConfigPage = 1, kOneAxisPage = 2, kTwoAxisPage = 3 };
+
     CMainFrame* MainFrame() const;
     void OnInterruptVorn305qctrl(short axis, long lResult);
     void OnPageCommand(UINT id);
-    // The page of m_nPage-style number 1..3, or null.
-    CDialog* Page(int page) const;
-    // Has page 1..3 show (m_nCard, m_nAxis).
-    void SetPageCardAxis(int page);
-    // Constructs page 1..3, creates it hidden as a child of the view, sizes it to client
-    // and keeps it; null when it could not be created.
+    // Page 1..3, null for another number or a page that could not be created.
+    CViewPage* Page(int page) const;
+    CConfigDialog* ConfigPage() const;
+    COneAxisDialog* OneAxisPage() const;
+    // Constructs page 1..3 with the view as its host, creates it hidden as a child of the
+    // view, sizes it to client and keeps it.
     template <class TPage>
-    TPage* CreatePage(int page, const RECT& client);
+    void CreatePage(int page, const RECT& client);
+    void SelectMotionParams();
     void LoadSettings();
     void ReportUnreadSettings() const;
     void OnSaveConfig();
@@ -93,14 +86,21 @@ private:
     void OnFilePrint(bool withDialog);
     void OnDestroy();
 
+    CVorn_305q m_control;
     CEventSink m_sink;
     bool m_bInitialUpdateDone = false;  // the one-time steps ran
     AxisConfigList m_configRecords;     // the settings file's first, in file order
     // Why the settings file could not be read at start; until a save replaces it with the
     // operator's consent.
     DWORD m_settingsReadError = ERROR_SUCCESS;
+    AxisConfig* m_pCurConfig = nullptr;  // in m_configRecords, or null
     MotionParamsList m_motionRecords;
+    MotionParams* m_pCurMotion = nullptr;     // in m_motionRecords, or null
     std::set<std::pair<int, int>> m_applied;  // (card, axis) pairs sent in this run
-    std::vector<std::unique_ptr<CDialog>> m_pages;
-    CDialog* m_pageWindows[4] = {};  // page 1..3 as a dialog
+    int m_bCardNotOpen = 1;
+    int m_nCard = 0;
+    int m_nAxis = 0;
+    int m_nPage = 0;  // 0 none yet, else the page shown
+    // Indexed by page number; gone before the records they point into.
+    std::array<std::unique_ptr<CViewPage>, 4> m_pages;
 };

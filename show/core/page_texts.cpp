@@ -26,9 +26,3 @@ std::wstring TwoAxisPageTitle(int card, int mainAxis, int slaveAxis) {
 }
 
 std::wstring IntegerText(int64_t value) { return Format(L"%lld", static_cast<long long>(value)); }
-
-std::wstring OneAxisTimeRefillText(float value) {
-    return Format(L"%.2f", static_cast<double>(value));
-}
-
-std::wstring PanelTimeRefillText(double value) { return Format(L"%f", value); }

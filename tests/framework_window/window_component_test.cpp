@@ -1,10 +1,12 @@
 // The window layer with real windows: routing to C++ handlers, subclassing and its end,
 // window classes registered from two threads at once, timers, the frame's command
-// routing, and data exchange with its parse-failure behaviour.
+// routing, data exchange with its parse-failure behaviour, and where the dialog procedure
+// puts each answer.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
+#include <ios>
 #include <string>
 #include <thread>
 #include <vector>
@@ -444,6 +446,111 @@ TEST_F(Exchange, ARefusalFocusesNoHiddenEditAndIsNotSaidWhileTheProgramCloses) {
     EXPECT_FALSE(dialog.UpdateData(true));
     EXPECT_EQ(g_boxes.texts.size(), 2u);
     EXPECT_EQ(GetFocus(), Item(203).Get());
+}
+
+// The dialog procedure hands a handled message's result back in one of two ways: a few
+// messages' results are the procedure's own return value, every other one goes through
+// DWLP_MSGRESULT. The dialog manager reads each from its place only, so a message on the
+// wrong list loses its answer.
+class CAnsweringDialog : public CDialog {
+public:
+    CAnsweringDialog(UINT templateId, BOOL initAnswer)
+        : CDialog(templateId), m_initAnswer(initAnswer) {}
+    LRESULT answer = 0;  // to every message it handles
+
+protected:
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        return m_initAnswer;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+            case WM_CTLCOLORMSGBOX:
+            case WM_CTLCOLOREDIT:
+            case WM_CTLCOLORLISTBOX:
+            case WM_CTLCOLORBTN:
+            case WM_CTLCOLORDLG:
+            case WM_CTLCOLORSCROLLBAR:
+            case WM_CTLCOLORSTATIC:
+            case WM_COMPAREITEM:
+            case WM_VKEYTOITEM:
+            case WM_CHARTOITEM:
+            case WM_QUERYDRAGICON:
+            case WM_ERASEBKGND:
+            case WM_NCHITTEST:
+            case kPing:
+                return answer;
+            default:
+                return CDialog::WindowProc(msg, wParam, lParam);
+        }
+    }
+
+private:
+    const BOOL m_initAnswer;
+};
+
+TEST(DialogResults, EachHandledAnswerReachesTheCallerFromItsOwnPlace) {
+    CAnsweringDialog dialog(100, TRUE);
+    ASSERT_TRUE(dialog.CreateModeless(nullptr));
+    const HWND hwnd = dialog.GetSafeHwnd();
+    const HWND edit = GetDlgItem(hwnd, 201);
+    const HDC dc = GetDC(hwnd);
+    COMPAREITEMSTRUCT compare = {};
+    compare.CtlType = ODT_LISTBOX;
+    compare.hwndItem = edit;
+    struct Case {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    const auto wdc = reinterpret_cast<WPARAM>(dc);
+    const auto ledit = reinterpret_cast<LPARAM>(edit);
+    const Case direct[] = {{WM_CTLCOLORMSGBOX, wdc, ledit},
+                           {WM_CTLCOLOREDIT, wdc, ledit},
+                           {WM_CTLCOLORLISTBOX, wdc, ledit},
+                           {WM_CTLCOLORBTN, wdc, ledit},
+                           {WM_CTLCOLORDLG, wdc, reinterpret_cast<LPARAM>(hwnd)},
+                           {WM_CTLCOLORSCROLLBAR, wdc, ledit},
+                           {WM_CTLCOLORSTATIC, wdc, ledit},
+                           {WM_COMPAREITEM, 201, reinterpret_cast<LPARAM>(&compare)},
+                           {WM_VKEYTOITEM, MAKEWPARAM(VK_DOWN, 0), ledit},
+                           {WM_CHARTOITEM, MAKEWPARAM('a', 0), ledit},
+                           {WM_QUERYDRAGICON, 0, 0}};
+    const Case throughResult[] = {
+        {WM_ERASEBKGND, wdc, 0}, {WM_NCHITTEST, 0, MAKELPARAM(10, 10)}, {kPing, 0, 0}};
+    // The dialog manager clears the message result before each call: an answer left there
+    // for a direct message, or returned for another, is lost.
+    LRESULT answer = 0x4000;
+    for (const Case& c : direct) {
+        dialog.answer = ++answer;  // a brush, an order, an item, an icon: any value
+        EXPECT_EQ(SendMessageW(hwnd, c.msg, c.wParam, c.lParam), answer) << std::hex << c.msg;
+    }
+    for (const Case& c : throughResult) {
+        dialog.answer = ++answer;
+        EXPECT_EQ(SendMessageW(hwnd, c.msg, c.wParam, c.lParam), answer) << std::hex << c.msg;
+        EXPECT_EQ(GetWindowLongPtrW(hwnd, DWLP_MSGRESULT), answer) << std::hex << c.msg;
+    }
+    ReleaseDC(hwnd, dc);
+    dialog.DestroyWindow();
+}
+
+TEST(DialogResults, AnInitialisationAnsweringFalseKeepsTheFocusWhereItIs) {
+    CAnsweringDialog owner(100, TRUE);
+    ASSERT_TRUE(owner.CreateModeless(nullptr));
+    const HWND ownerEdit = GetDlgItem(owner.GetSafeHwnd(), 202);
+    SetFocus(ownerEdit);
+    ASSERT_EQ(GetFocus(), ownerEdit);
+    // A page created inside leaves the focus alone...
+    CAnsweringDialog keeps(102, FALSE);
+    ASSERT_TRUE(keeps.CreateModeless(owner.GetSafeHwnd()));
+    EXPECT_EQ(GetFocus(), ownerEdit);
+    // ... unless its initialisation asks for the dialog manager's first control.
+    CAnsweringDialog takes(102, TRUE);
+    ASSERT_TRUE(takes.CreateModeless(owner.GetSafeHwnd()));
+    EXPECT_EQ(GetFocus(), GetDlgItem(takes.GetSafeHwnd(), 501));
+    takes.DestroyWindow();
+    keeps.DestroyWindow();
+    owner.DestroyWindow();
 }
 
 // Keyboard pre-translation: inside a page its dialog keys come first and the frame's

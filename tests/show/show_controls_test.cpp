@@ -12,15 +12,24 @@
 #include <vector>
 
 #include "ConfigDialog.h"
-#include "Vorn_305q_showView.h"
+#include "InterpolationDlg.h"
 #include "MyStatic.h"
 #include "NumEdit.h"
+#include "OneAxisDlg.h"
+#include "Vorn_305q_showView.h"
 #include "app.h"
 #include "dialog.h"
 #include "gdi.h"
 #include "gui_driver.h"
+#include "motion_ids.h"
+#include "one_axis.h"
 #include "resource.h"
 #include "wnd_handle.h"
+
+// The view's form has no control here, so no card ever opens: the tests say when one has.
+struct CViewTestAccess {
+    static void MarkCardOpen(CVorn_305q_showView& view) { view.m_bCardNotOpen = 0; }
+};
 
 namespace {
 
@@ -310,14 +319,14 @@ protected:
 
 TEST_F(ConfigPage, EachRadioSetIsItsOwnGroup) {
     // Member index i checks the i-th button of its set only.
-    page.m_nPulseOut = 2;
-    page.m_nPulseIn = 3;
-    page.m_nAlmLevel = 1;
-    page.m_nInpLevel = 1;
-    page.m_nLimitLevel = 1;
-    page.m_nLimitStop = 1;
-    page.m_nOrgLevel = 1;
-    page.m_nPulseEdge = 1;
+    page.m_values.nPulseOutMode = 2;
+    page.m_values.nPulseInMode = 3;
+    page.m_values.nAlmLevel = 1;
+    page.m_values.nInpLevel = 1;
+    page.m_values.nLimitLevel = 1;
+    page.m_values.nLimitStop = 1;
+    page.m_values.nOrgLevel = 1;
+    page.m_values.nPulseEdge = 1;
     page.UpdateData(false);
     const int checked[] = {IDC_PULSEOUT_DIRHIGH, IDC_PULSEIN_CWCCW, IDC_ALM_HIGH, IDC_INP_HIGH,
                            IDC_LIMIT_LEVEL1,     IDC_LIMIT_INSTANT, IDC_ORG_HIGH, IDC_EDGE_FALLING};
@@ -329,18 +338,18 @@ TEST_F(ConfigPage, EachRadioSetIsItsOwnGroup) {
     for (const int id : unchecked) EXPECT_EQ(SendMessageW(Item(id), BM_GETCHECK, 0, 0), 0) << id;
     // Clicking the first button of each set reads back as index 0 for that set alone.
     Click(Item(IDC_LIMIT_LEVEL0));
-    EXPECT_EQ(page.m_nLimitLevel, 0);
-    EXPECT_EQ(page.m_nLimitStop, 1);
+    EXPECT_EQ(page.m_values.nLimitLevel, 0);
+    EXPECT_EQ(page.m_values.nLimitStop, 1);
     Click(Item(IDC_PULSEIN_X2));
-    EXPECT_EQ(page.m_nPulseIn, 1);
-    EXPECT_EQ(page.m_nPulseOut, 2);
+    EXPECT_EQ(page.m_values.nPulseInMode, 1);
+    EXPECT_EQ(page.m_values.nPulseOutMode, 2);
     // A value outside the set checks none and reads back as -1.
-    page.m_nPulseEdge = 5;
+    page.m_values.nPulseEdge = 5;
     page.UpdateData(false);
     EXPECT_EQ(SendMessageW(Item(IDC_EDGE_RISING), BM_GETCHECK, 0, 0), 0);
     EXPECT_EQ(SendMessageW(Item(IDC_EDGE_FALLING), BM_GETCHECK, 0, 0), 0);
     page.UpdateData(true);
-    EXPECT_EQ(page.m_nPulseEdge, -1);
+    EXPECT_EQ(page.m_values.nPulseEdge, -1);
 }
 
 TEST_F(ConfigPage, UnboundClicksUpdateTheSummaryOnly) {
@@ -354,8 +363,8 @@ TEST_F(ConfigPage, UnboundClicksUpdateTheSummaryOnly) {
         L"驱动结束时;\n";
     ASSERT_GE(Summary().size(), interrupts.size());
     EXPECT_EQ(Summary().substr(Summary().size() - interrupts.size()), interrupts);
-    EXPECT_EQ(page.m_bInterrupt[0], 1);
-    EXPECT_EQ(page.m_bInterrupt[4], 1);
+    EXPECT_EQ(page.m_values.bIntDriveEnd, 1);
+    EXPECT_EQ(page.m_values.bIntLtCompPlus, 1);
 
     // Clearing ALM disables its levels and drops its line; the limit line follows F8.
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_ALM_LOW)));
@@ -394,69 +403,242 @@ protected:
 
     CControlsDialog parent;
     CVorn_305q_showView view;
-    CConfigDialog page;
+    CConfigDialog page{&view};
 };
 
 TEST_F(ViewAndPage, AnUnboundPageWritesNothingBackAndBindsOnceTheCardIsOpen) {
     page.SetCardAxis(0, 1);
     EXPECT_EQ(page.m_pWrapper, nullptr);
-    EXPECT_EQ(view.m_bCardNotOpen, 1);
-    EXPECT_EQ(view.m_pCurConfig, nullptr);
+    EXPECT_FALSE(view.IsCardOpen());
+    EXPECT_EQ(view.CurrentConfig(), nullptr);
 
     // Another page opened the card: the pair's record is current.
-    view.m_bCardNotOpen = 0;
-    view.m_nAxis = 1;
+    CViewTestAccess::MarkCardOpen(view);
+    view.OnAxisChanged(1);
     view.SelectAxis();
-    ASSERT_NE(view.m_pCurConfig, nullptr);
-    EXPECT_EQ(view.m_pCurConfig->nAxis, 1);
+    AxisConfig* const record = view.CurrentConfig();
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->nAxis, 1);
     // A click on the unbound page changes its summary, not the record.
     Click(Item(IDC_INT_DRIVE_END));
     Click(Item(IDC_PULSEOUT_DIRHIGH));
     EXPECT_NE(page.m_staticSummary.GetText().find(L"驱动结束时;"), std::wstring::npos);
-    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 0);
-    EXPECT_EQ(view.m_pCurConfig->nPulseOutMode, 0);
+    EXPECT_EQ(record->bIntDriveEnd, 0);
+    EXPECT_EQ(record->nPulseOutMode, 0);
 
     // Shown again for the same pair: bound now, and loaded from the record.
     page.SetCardAxis(0, 1);
-    EXPECT_EQ(page.m_pWrapper, &view.m_control);
+    EXPECT_EQ(page.m_pWrapper, &view.Control());
     EXPECT_EQ(SendMessageW(Item(IDC_INT_DRIVE_END), BM_GETCHECK, 0, 0), 0);
     EXPECT_EQ(SendMessageW(Item(IDC_PULSEOUT_CWCCW), BM_GETCHECK, 0, 0), 1);
     EXPECT_EQ(page.m_staticSummary.GetText().find(L"中断"), std::wstring::npos);
     // Bound, a click is kept in the record.
     Click(Item(IDC_INT_DRIVE_END));
-    EXPECT_EQ(view.m_pCurConfig->bIntDriveEnd, 1);
+    EXPECT_EQ(record->bIntDriveEnd, 1);
 }
 
 TEST_F(ViewAndPage, AppliedFlagsAreKeptPerPairForAnyCardAndNegativeChoicesAreIgnored) {
     view.OnCardChanged(-1);
     view.OnAxisChanged(-1);
-    EXPECT_EQ(view.m_nCard, 0);
-    EXPECT_EQ(view.m_nAxis, 0);
     EXPECT_FALSE(view.OnSelectCard(-1));
-    EXPECT_EQ(view.m_pCurConfig, nullptr);
+    EXPECT_EQ(view.CurrentConfig(), nullptr);
 
-    view.m_bCardNotOpen = 0;
+    CViewTestAccess::MarkCardOpen(view);
+    // The negative choices were not taken: the records are still card 0's, axis 0's.
+    view.SelectAxis();
+    ASSERT_NE(view.CurrentConfig(), nullptr);
+    EXPECT_EQ(view.CurrentConfig()->nCard, 0);
+    EXPECT_EQ(view.CurrentConfig()->nAxis, 0);
+
     view.OnCardChanged(1000);  // far beyond any fixed table
     view.OnAxisChanged(3);
     EXPECT_TRUE(view.OnSelectCard(1000));
-    ASSERT_NE(view.m_pCurConfig, nullptr);
-    EXPECT_EQ(view.m_pCurConfig->nCard, 1000);
-    ASSERT_NE(view.m_pCurMotion, nullptr);
-    EXPECT_EQ(view.m_pCurMotion->nCard, 1000);
-    EXPECT_EQ(view.m_pCurMotion->nRunSpeed, 4000);
+    ASSERT_NE(view.CurrentConfig(), nullptr);
+    EXPECT_EQ(view.CurrentConfig()->nCard, 1000);
+    ASSERT_NE(view.CurrentMotion(), nullptr);
+    EXPECT_EQ(view.CurrentMotion()->nCard, 1000);
+    EXPECT_EQ(view.CurrentMotion()->nRunSpeed, 4000);
     EXPECT_TRUE(view.IsApplied(1000, 3));
     EXPECT_FALSE(view.IsApplied(1000, 2));
     EXPECT_FALSE(view.IsApplied(0, 3));
     // Selecting the pair again keeps the same records.
-    AxisConfig* const config = view.m_pCurConfig;
-    MotionParams* const motion = view.m_pCurMotion;
+    AxisConfig* const config = view.CurrentConfig();
+    MotionParams* const motion = view.CurrentMotion();
     view.OnAxisChanged(2);
     view.SelectAxis();
     view.OnAxisChanged(3);
     view.SelectAxis();
-    EXPECT_EQ(view.m_pCurConfig, config);
-    EXPECT_EQ(view.m_pCurMotion, motion);
+    EXPECT_EQ(view.CurrentConfig(), config);
+    EXPECT_EQ(view.CurrentMotion(), motion);
     EXPECT_TRUE(view.IsApplied(1000, 2));
+}
+
+// A host standing in for the view: the card it opens is always open, and its one motion
+// record is the current one.
+class CTestHost : public IPageHost {
+public:
+    BOOL OnSelectCard(int card) override { return card >= 0 ? TRUE : FALSE; }
+    void SelectAxis() override { ++selects; }
+    void EnsureApplied(int, int) override {}
+    AxisConfig* CurrentConfig() const override { return nullptr; }
+    MotionParams* CurrentMotion() const override { return &record; }
+    CVorn_305q& Control() override { return control; }
+    bool IsCardOpen() const override { return true; }
+
+    mutable MotionParams record = MakeMotionParams(0, 2);
+    CVorn_305q control;
+    int selects = 0;
+};
+
+int QuietBox(HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; }
+
+// The one-axis page and the two panels, hidden in a test dialog; refused readings are
+// answered by a box that only counts.
+class Pages : public testing::Test {
+protected:
+    void SetUp() override {
+        previous = SetMessageBoxFunction(QuietBox);
+        ASSERT_TRUE(parent.CreateModeless(nullptr));
+        ASSERT_TRUE(oneAxis.CreateModeless(parent.GetSafeHwnd()));
+        ASSERT_TRUE(linear.CreateModeless(parent.GetSafeHwnd()));
+        ASSERT_TRUE(circle.CreateModeless(parent.GetSafeHwnd()));
+        linear.ShowWindow(SW_HIDE);
+        circle.ShowWindow(SW_HIDE);
+    }
+    void TearDown() override {
+        circle.DestroyWindow();
+        linear.DestroyWindow();
+        oneAxis.DestroyWindow();
+        parent.DestroyWindow();
+        SetMessageBoxFunction(previous);
+    }
+    static std::wstring Text(const CDialog& page, int id) {
+        return WindowText(GetDlgItem(page.GetSafeHwnd(), id));
+    }
+    static void SetText(const CDialog& page, int id, const wchar_t* text) {
+        SetDlgItemTextW(page.GetSafeHwnd(), id, text);
+    }
+    // What an edit sends its page when the focus leaves it.
+    static void LeaveEdit(const CDialog& page, int id) {
+        const HWND edit = GetDlgItem(page.GetSafeHwnd(), id);
+        SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(edit));
+    }
+
+    // Each edit in turn holds text no exchange accepts while the others hold new values:
+    // the edits before it take theirs, it and every edit after it keep their old ones.
+    static void ExpectExchangeStopsAtEachRefusal(
+        CDialog& page, const std::vector<std::pair<int, const wchar_t*>>& edits) {
+        page.UpdateData(false);
+        std::vector<std::wstring> old;
+        for (const auto& edit : edits) old.push_back(Text(page, edit.first));
+        for (size_t refused = 0; refused < edits.size(); ++refused) {
+            for (size_t i = 0; i < edits.size(); ++i) SetText(page, edits[i].first, old[i].c_str());
+            ASSERT_TRUE(page.UpdateData(true));
+            for (size_t i = 0; i < edits.size(); ++i) {
+                SetText(page, edits[i].first, i == refused ? L"x" : edits[i].second);
+            }
+            EXPECT_FALSE(page.UpdateData(true));
+            page.UpdateData(false);
+            for (size_t i = 0; i < edits.size(); ++i) {
+                EXPECT_EQ(Text(page, edits[i].first), i < refused ? edits[i].second : old[i])
+                    << "edit " << edits[i].first << " with " << edits[refused].first << " refused";
+            }
+        }
+    }
+
+    CControlsDialog parent;
+    CTestHost host;
+    COneAxisDialog oneAxis{&host};
+    CLinearDialog linear;
+    CCircleDialog circle;
+    MessageBoxFunction previous = nullptr;
+};
+
+TEST_F(Pages, EachExchangeStopsAtARefusedEditInItsOrder) {
+    ExpectExchangeStopsAtEachRefusal(oneAxis, {{IDC_POSITION, L"-5"},
+                                               {IDC_T_DEC, L"1.25"},
+                                               {IDC_T_ACC, L"1.5"},
+                                               {IDC_S_DEC, L"1.75"},
+                                               {IDC_S_ACC, L"2.25"},
+                                               {IDC_DISTANCE, L"777"},
+                                               {IDC_START_SPEED, L"111"},
+                                               {IDC_TOLERANCE, L"9"},
+                                               {IDC_RUN_SPEED, L"222"}});
+    ExpectExchangeStopsAtEachRefusal(linear, {{IDC_START_SPEED, L"11"},
+                                              {IDC_RUN_SPEED, L"22"},
+                                              {IDC_TARGET_X, L"-33"},
+                                              {IDC_TARGET_Y, L"44"},
+                                              {IDC_ACC_TIME, L"0.25"}});
+    ExpectExchangeStopsAtEachRefusal(circle, {{IDC_RUN_SPEED, L"22"},
+                                              {IDC_START_SPEED, L"11"},
+                                              {IDC_ACC_TIME, L"0.25"},
+                                              {IDC_END_X, L"-55"},
+                                              {IDC_END_Y, L"66"},
+                                              {IDC_TARGET_X, L"-33"},
+                                              {IDC_TARGET_Y, L"44"}});
+}
+
+TEST_F(Pages, TheOneAxisPageFillsFromItsRecordAndStoresWhatIsLeftIntoItsOwnField) {
+    host.record.nMotionType = 5;
+    host.record.nRunSpeed = 5000;
+    host.record.fTAccTime = 0.5f;
+    oneAxis.SetCardAxis(0, 2);
+    EXPECT_EQ(host.selects, 1);
+    EXPECT_EQ(Text(oneAxis, IDC_RUN_SPEED), L"5000");
+    EXPECT_EQ(Text(oneAxis, IDC_T_ACC), L"0.5");
+    EXPECT_EQ(
+        SendMessageW(GetDlgItem(oneAxis.GetSafeHwnd(), MotionTypeButtonId(5)), BM_GETCHECK, 0, 0),
+        BST_CHECKED);
+
+    // Leaving the run speed stores it alone, though the exchange read the start speed too.
+    SetText(oneAxis, IDC_RUN_SPEED, L"6000");
+    SetText(oneAxis, IDC_START_SPEED, L"2500");
+    LeaveEdit(oneAxis, IDC_RUN_SPEED);
+    EXPECT_EQ(host.record.nRunSpeed, 6000);
+    EXPECT_EQ(host.record.nStartSpeed, 2000);
+    EXPECT_EQ(oneAxis.m_values.nStartSpeed, 2500);
+    LeaveEdit(oneAxis, IDC_START_SPEED);
+    EXPECT_EQ(host.record.nStartSpeed, 2500);
+
+    // An emptied time comes back with two decimals and keeps its value in the record.
+    SetText(oneAxis, IDC_T_DEC, L"0.75");
+    LeaveEdit(oneAxis, IDC_T_DEC);
+    SetText(oneAxis, IDC_T_DEC, L"");
+    LeaveEdit(oneAxis, IDC_T_DEC);
+    EXPECT_EQ(Text(oneAxis, IDC_T_DEC), L"0.75");
+    SetText(oneAxis, IDC_T_ACC, L"");
+    LeaveEdit(oneAxis, IDC_T_ACC);
+    EXPECT_EQ(Text(oneAxis, IDC_T_ACC), L"0.50");
+    EXPECT_EQ(host.record.fTDecTime, 0.75f);
+    EXPECT_EQ(host.record.fTAccTime, 0.5f);
+
+    // The motion type and the direction are stored when clicked.
+    Click(GetDlgItem(oneAxis.GetSafeHwnd(), MotionTypeButtonId(7)));
+    EXPECT_EQ(host.record.nMotionType, 7);
+    Click(GetDlgItem(oneAxis.GetSafeHwnd(), IDC_DIR_BACKWARD));
+    EXPECT_EQ(host.record.nDirection, 1);
+    EXPECT_EQ(host.record.nCard, 0);
+    EXPECT_EQ(host.record.nAxis, 2);
+}
+
+TEST_F(Pages, PanelsRefillTheirEditsButNotTheEndPoint) {
+    SetText(linear, IDC_ACC_TIME, L"");
+    LeaveEdit(linear, IDC_ACC_TIME);
+    EXPECT_EQ(Text(linear, IDC_ACC_TIME), L"0.100000");
+    SetText(linear, IDC_TARGET_X, L"-250");
+    LeaveEdit(linear, IDC_TARGET_X);
+    SetText(linear, IDC_TARGET_X, L"");
+    LeaveEdit(linear, IDC_TARGET_X);
+    EXPECT_EQ(Text(linear, IDC_TARGET_X), L"-250");
+    EXPECT_EQ(linear.m_values.nTargetX, -250);
+
+    SetText(circle, IDC_TARGET_Y, L"");
+    LeaveEdit(circle, IDC_TARGET_Y);
+    EXPECT_EQ(Text(circle, IDC_TARGET_Y), L"100");
+    SetText(circle, IDC_END_X, L"");
+    LeaveEdit(circle, IDC_END_X);
+    EXPECT_EQ(Text(circle, IDC_END_X), L"");
 }
 
 }  // namespace

@@ -183,13 +183,11 @@ TEST_F(PlotTest, ZoomLimitsAndRatio) {
     EXPECT_EQ(m_plot.OffsetY(), -5);
 }
 
-TEST(PageTextTest, TitlesAndRefills) {
+TEST(PageTextTest, TitlesAndIntegers) {
     EXPECT_EQ(ConfigPageTitle(0, 2), L"对(卡:0 轴:2)进行信息配置");
     EXPECT_EQ(OneAxisPageTitle(1, 3), L"(卡:1 轴:3)的单轴运动");
     EXPECT_EQ(TwoAxisPageTitle(0, 0, 1), L"卡0的两轴运动：轴0，轴1");
     EXPECT_EQ(IntegerText(-2147483648LL), L"-2147483648");
-    EXPECT_EQ(OneAxisTimeRefillText(0.5f), L"0.50");
-    EXPECT_EQ(PanelTimeRefillText(0.1), L"0.100000");
 }
 
 TEST(PanelCallTest, InitialValuesAndAxes) {
