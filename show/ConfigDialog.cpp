@@ -38,19 +38,13 @@ void CConfigDialog::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CConfigDialog::SetCardAxis(int nCard, int nAxis) {
-    if (nCard == m_nCard && nAxis == m_nAxis) {
-        // Left unbound by a failed opening: bind once the card is open (no new opening).
-        if (m_pWrapper != nullptr || m_pHost == nullptr || !m_pHost->IsCardOpen()) return;
-    } else {
-        m_nCard = nCard;
-        m_nAxis = nAxis;
-        CWndHandle(m_staticTitle.GetSafeHwnd()).SetText(ConfigPageTitle(m_nCard, m_nAxis));
-    }
-    if (m_pHost == nullptr || !m_pHost->OnSelectCard(m_nCard)) return;
-    m_pWrapper = &m_pHost->Control();
-    m_pHost->SelectAxis();
+    if (!ChangeCardAxis(nCard, nAxis, m_pWrapper)) return;
     LoadFromRecord();
     UpdateSummary();
+}
+
+void CConfigDialog::ShowTitle() {
+    CWndHandle(m_staticTitle.GetSafeHwnd()).SetText(ConfigPageTitle(m_nCard, m_nAxis));
 }
 
 void CConfigDialog::EnablePair(int firstId, int secondId, int enable) const {

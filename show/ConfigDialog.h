@@ -30,8 +30,6 @@ public:
     // The page's settings as the record's fields (kConfigFields); its card and axis are unused.
     AxisConfig m_values = MakeAxisConfig(0, 0);
     CVorn_305q* m_pWrapper = nullptr;
-    int m_nCard = -1;
-    int m_nAxis = -1;
 
     static const CRuntimeClass classCConfigDialog;
     const CRuntimeClass* GetRuntimeClass() const override { return &classCConfigDialog; }
@@ -43,6 +41,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnOK() override {}
     void OnCancel() override {}
+    void ShowTitle() override;
 
 private:
     AxisConfig* CurrentRecord() const;

@@ -11,17 +11,7 @@ constexpr UINT kPollPeriodMs = 50;
 }  // namespace
 
 bool CMotionPage::ChangeCardAxis(int card, int axis) {
-    if (card == m_nCard && axis == m_nAxis) {
-        // The same pair is never retried: only a card opened since binds the page.
-        if (m_pControl != nullptr || m_pHost == nullptr || !m_pHost->IsCardOpen()) return false;
-    } else {
-        m_nCard = card;
-        m_nAxis = axis;
-        ShowTitle();
-    }
-    if (m_pHost == nullptr || !m_pHost->OnSelectCard(m_nCard)) return false;
-    m_pControl = &m_pHost->Control();
-    m_pHost->SelectAxis();
+    if (!CViewPage::ChangeCardAxis(card, axis, m_pControl)) return false;
     UpdatePollTimer();
     return true;
 }

@@ -12,15 +12,10 @@ public:
     CMotionPage(UINT templateId, IPageHost* host) : CViewPage(templateId, host) {}
 
     BOOL m_bShown = FALSE;  // from WM_SHOWWINDOW
-    int m_nCard = -1;
-    int m_nAxis = -1;
 
 protected:
-    // Stores the pair and re-titles for a new one, then binds when the card opens (or is
-    // open already: a page whose own opening was refused binds once another page opened
-    // it), and polls while shown. False when the page stays as it was.
+    // The view's pair, bound as every page binds; then polls while shown.
     bool ChangeCardAxis(int card, int axis);
-    virtual void ShowTitle() = 0;
     // A timer tick while the page can poll.
     virtual void OnTimer(UINT_PTR id) = 0;
     void OnOK() override {}

@@ -40,6 +40,16 @@ public:
     // was left unbound and the card has been opened since.
     virtual void SetCardAxis(int card, int axis) = 0;
 
+    int m_nCard = -1;  // the pair last shown, whether or not the card opened for it
+    int m_nAxis = -1;
+
 protected:
+    // Stores the pair and re-titles for a new one, then binds (binding becomes the host's
+    // control) when the card opens, or is open already for a page whose own opening was
+    // refused, and makes the pair's records current. False when the page stays unbound or,
+    // bound, the pair is the same.
+    bool ChangeCardAxis(int card, int axis, CVorn_305q*& binding);
+    virtual void ShowTitle() = 0;
+
     IPageHost* const m_pHost;
 };
