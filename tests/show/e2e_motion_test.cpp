@@ -572,8 +572,9 @@ TEST_F(MotionTest, FullCircleIsDrawnClosed) {
     HWND circle = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (circle = Panel(true)) != nullptr; }, kWait));
     Click(TwoAxis(kCircleMode));
-    // Radius 200 pulses round (200, 0): two divisions at the first zoom.
-    SetText(GetDlgItem(circle, 1060), L"1000");
+    // Radius 200 pulses round (200, 0): two divisions at the first zoom. Slowly, so that a
+    // poll held up a few hundred milliseconds by a loaded machine still leaves a round ring.
+    SetText(GetDlgItem(circle, 1060), L"250");
     SetText(GetDlgItem(circle, 1143), L"200");
     SetText(GetDlgItem(circle, 1144), L"0");
     SetText(GetDlgItem(circle, 1148), L"0");
