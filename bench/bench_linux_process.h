@@ -44,6 +44,17 @@ inline std::wstring FindLinuxProcess(const std::string& word1, const std::string
     return pid;
 }
 
+// The demonstration program's Linux process of a driver's run: the one whose command line
+// holds the run's own directory (the last part of directory, an ASCII temporary name).
+inline std::wstring FindProgramProcess(std::wstring directory) {
+    while (!directory.empty() && (directory.back() == L'\\' || directory.back() == L'/'))
+        directory.pop_back();
+    const std::wstring marker = directory.substr(directory.find_last_of(L"\\/") + 1);
+    std::string narrow;
+    for (const wchar_t c : marker) narrow.push_back(static_cast<char>(c));
+    return FindLinuxProcess(narrow, "Vorn_305q_show.exe");
+}
+
 // The pid of the Linux process named so (its first 15 characters, as Linux keeps them);
 // empty when there is none.
 inline std::wstring FindLinuxProcessNamed(const std::string& name) {

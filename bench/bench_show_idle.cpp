@@ -81,12 +81,7 @@ int main(int argc, char** argv) {
     options.simulatedCards = 1;
     CGuiProcess program(options);
     const HWND frame = program.WaitForTopLevel(kTitle, 20000);
-    std::wstring marker = program.Directory();
-    while (!marker.empty() && (marker.back() == L'\\' || marker.back() == L'/')) marker.pop_back();
-    marker = marker.substr(marker.find_last_of(L"\\/") + 1);
-    std::string narrow;
-    for (const wchar_t c : marker) narrow.push_back(static_cast<char>(c));  // ASCII temp name
-    const std::wstring process = bench::FindLinuxProcess(narrow, "Vorn_305q_show.exe");
+    const std::wstring process = bench::FindProgramProcess(program.Directory());
     if (frame == nullptr || process.empty()) {
         std::printf("the program did not start\n");
         return 1;

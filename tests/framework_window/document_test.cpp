@@ -10,6 +10,7 @@
 
 #include "app.h"
 #include "document.h"
+#include "system_text.h"
 
 namespace {
 
@@ -18,16 +19,6 @@ std::vector<std::wstring> g_boxes;
 int CaptureBox(HWND, const std::wstring& text, const std::wstring&, UINT) {
     g_boxes.push_back(text);
     return IDOK;
-}
-
-std::wstring SystemText(DWORD code) {
-    wchar_t buffer[512] = {};
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, buffer, 512, nullptr);
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
-    return text;
 }
 
 class DocumentFiles : public testing::Test {

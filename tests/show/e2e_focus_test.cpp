@@ -274,15 +274,9 @@ TEST_F(FocusTest, ClosingWithAnUnreadableNumberInTheFocusedEditEndsWithoutABox) 
         HWND edit = FindChild(PageOf(c.titleId), kRunSpeed);
         TypeInto(edit, L"99999999999");
         ASSERT_TRUE(Answers(m_frame, kAnswer));
-        m_program->Close(m_frame);
         bool boxSeen = false;
         DWORD code = ~0u;
-        const bool ended = WaitUntil(
-            [&] {
-                boxSeen = boxSeen || !m_program->Dialogs().empty();
-                return m_program->WaitForExit(0, &code);
-            },
-            kWait);
+        const bool ended = m_program->CloseUnattended(m_frame, kWait, &code, &boxSeen);
         EXPECT_FALSE(boxSeen);
         ASSERT_TRUE(ended) << "the close does not end";
         EXPECT_EQ(code, 0u);

@@ -284,15 +284,9 @@ TEST_P(RandomOperatorTest, AnswersAfterEveryActionAndEndsWithCodeZero) {
     }
     // The close ends by itself, whatever the edits hold: no box may hold it up.
     Log("close");
-    m_program->Close(m_frame);
     bool boxSeen = false;
     DWORD code = ~0u;
-    const bool ended = WaitUntil(
-        [&] {
-            boxSeen = boxSeen || !m_program->Dialogs().empty();
-            return m_program->WaitForExit(0, &code);
-        },
-        kWait);
+    const bool ended = m_program->CloseUnattended(m_frame, kWait, &code, &boxSeen);
     EXPECT_FALSE(boxSeen) << "a box during the close\n" << Report();
     ASSERT_TRUE(ended) << "the close does not end\n" << Report();
     EXPECT_EQ(code, 0u) << Report();

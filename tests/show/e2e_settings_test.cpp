@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "system_text.h"
 #include "unix_shell.h"
 
 namespace {
@@ -63,17 +64,6 @@ std::string ReadFileBytes(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The system's own words for an error code, as a box about it must quote them.
-std::wstring SystemText(DWORD code) {
-    wchar_t buffer[512] = {};
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, buffer, 512, nullptr);
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
-    return text;
 }
 
 bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {

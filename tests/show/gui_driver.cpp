@@ -447,6 +447,20 @@ bool CGuiProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
     return true;
 }
 
+bool CGuiProcess::CloseUnattended(HWND mainWindow, DWORD timeoutMs, DWORD* exitCode,
+                                  bool* boxSeen) const {
+    Close(mainWindow);
+    bool seen = false;
+    const bool ended = WaitUntil(
+        [&] {
+            seen = seen || !Dialogs().empty();
+            return WaitForExit(0, exitCode);
+        },
+        timeoutMs);
+    if (boxSeen) *boxSeen = seen;
+    return ended;
+}
+
 void CGuiProcess::Kill() {
     if (Running()) {
         TerminateProcess(m_process.Get(), 99);

@@ -87,6 +87,9 @@ public:
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
     // Asks the program to close, as the frame's close box does; WaitForExit follows.
     void Close(HWND mainWindow) const { PostMessageW(mainWindow, WM_CLOSE, 0, 0); }
+    // Close, then waits for the end, noting whether a box or dialog showed meanwhile (a
+    // close that asks something does not end unattended). True once ended in time.
+    bool CloseUnattended(HWND mainWindow, DWORD timeoutMs, DWORD* exitCode, bool* boxSeen) const;
     void Kill();
 
 private:
