@@ -23,9 +23,10 @@ inline std::string ReadSmallFile(const std::wstring& path) {
     return text;
 }
 
-// The pid of the Linux process whose command line (NULs read as blanks) holds every one of
-// the ASCII words; empty when there is none.
-inline std::wstring FindLinuxProcess(const std::string& word1, const std::string& word2) {
+// The first process (its pid) whose /proc folder (as Z:\proc\<pid>) satisfies match; empty
+// when there is none.
+template <typename Match>
+std::wstring FindProcessWhere(Match match) {
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
     if (search == INVALID_HANDLE_VALUE) return std::wstring();
@@ -33,15 +34,23 @@ inline std::wstring FindLinuxProcess(const std::string& word1, const std::string
     do {
         const std::wstring name = found.cFileName;
         if (name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        std::string cmdline = ReadSmallFile(L"Z:\\proc\\" + name + L"\\cmdline");
-        for (char& c : cmdline) c = c == '\0' ? ' ' : c;
-        if (cmdline.find(word1) != std::string::npos && cmdline.find(word2) != std::string::npos) {
+        if (match(L"Z:\\proc\\" + name)) {
             pid = name;
             break;
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return pid;
+}
+
+// The pid of the Linux process whose command line (NULs read as blanks) holds every one of
+// the ASCII words; empty when there is none.
+inline std::wstring FindLinuxProcess(const std::string& word1, const std::string& word2) {
+    return FindProcessWhere([&](const std::wstring& dir) {
+        std::string cmdline = ReadSmallFile(dir + L"\\cmdline");
+        for (char& c : cmdline) c = c == '\0' ? ' ' : c;
+        return cmdline.find(word1) != std::string::npos && cmdline.find(word2) != std::string::npos;
+    });
 }
 
 // The demonstration program's Linux process of a driver's run: the one whose command line
@@ -59,20 +68,8 @@ inline std::wstring FindProgramProcess(std::wstring directory) {
 // empty when there is none.
 inline std::wstring FindLinuxProcessNamed(const std::string& name) {
     const std::string wanted = name.substr(0, 15) + "\n";
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE) return std::wstring();
-    std::wstring pid;
-    do {
-        const std::wstring entry = found.cFileName;
-        if (entry.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        if (ReadSmallFile(L"Z:\\proc\\" + entry + L"\\comm") == wanted) {
-            pid = entry;
-            break;
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return pid;
+    return FindProcessWhere(
+        [&](const std::wstring& dir) { return ReadSmallFile(dir + L"\\comm") == wanted; });
 }
 
 // The wine server of the prefix this program runs in (its environment names the prefix);
@@ -83,22 +80,10 @@ inline std::wstring FindWineServer() {
     std::string wanted = "WINEPREFIX=";
     for (const wchar_t* c = prefix; *c != 0; ++c) wanted.push_back(static_cast<char>(*c));
     wanted.push_back('\0');
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE) return std::wstring();
-    std::wstring pid;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        const std::wstring dir = L"Z:\\proc\\" + name;
-        if (ReadSmallFile(dir + L"\\cmdline").find("wineserver") == std::string::npos) continue;
-        if (ReadSmallFile(dir + L"\\environ").find(wanted) != std::string::npos) {
-            pid = name;
-            break;
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return pid;
+    return FindProcessWhere([&](const std::wstring& dir) {
+        return ReadSmallFile(dir + L"\\cmdline").find("wineserver") != std::string::npos &&
+               ReadSmallFile(dir + L"\\environ").find(wanted) != std::string::npos;
+    });
 }
 
 // User plus system time in milliseconds, from fields 14 and 15 of the stat line; -1 when
