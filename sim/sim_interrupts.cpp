@@ -14,7 +14,7 @@ bool LineAsserted(CardState& card) {
     if (card.raisePending) {
         return true;
     }
-    return (ReadRegister(card, 0x4C) & kIntcsrDeliver) == kIntcsrDeliver &&
+    return (ReadRegister(card, bridge::kIntcsr) & bridge::kIntcsrEnable) == bridge::kIntcsrEnable &&
            card.chip->InterruptAsserted();
 }
 
