@@ -1,7 +1,9 @@
 // Interrupt latency through the whole road (simulated service -> wait thread -> handler
-// -> relay window on this thread) against the platform's floor for that road, and the
-// cost of opening and closing a card. Interrupts come as they do to the program: from
-// elsewhere, while this thread waits for messages.
+// -> relay window on this thread) against the platform's floors for that road (a thread
+// woken through a kernel event, and one woken through a condition variable as the
+// simulated service wakes its waits), and the cost of opening and closing a card.
+// Interrupts come as they do to the program: from elsewhere, while this thread waits for
+// messages.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -110,7 +112,7 @@ double Percentile(std::vector<double> values, double p) {
 }
 
 // The platform's floor under the same road: a thread blocked on an event is woken by a
-// set on this thread and sends the relay window the same message, with no simulator.
+// set from the source and sends the relay window the same message, with no simulator.
 class FloorThread {
 public:
     explicit FloorThread(HWND relay) : m_relay(relay) {}
@@ -157,6 +159,82 @@ private:
     Event m_go{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_axis{0};
+    HANDLE m_thread = nullptr;
+};
+
+// The floor that does the simulated service's work: a thread asleep on a condition
+// variable of its own under a critical section is woken by the source, which marks the
+// round under that lock, as the service completes a wait; it leaves the lock and sends the
+// relay window the same message.
+class ConditionFloorThread {
+public:
+    explicit ConditionFloorThread(HWND relay) : m_relay(relay) { InitializeCriticalSection(&m_cs); }
+    // Stopped as the interrupt thread is: a message it may still be sending here is
+    // delivered meanwhile.
+    ~ConditionFloorThread() {
+        if (m_thread != nullptr) {
+            EnterCriticalSection(&m_cs);
+            m_stop = true;
+            WakeConditionVariable(&m_wake);
+            LeaveCriticalSection(&m_cs);
+            ThreadWaitClose(m_thread);
+        }
+        DeleteCriticalSection(&m_cs);
+    }
+    ConditionFloorThread(const ConditionFloorThread&) = delete;
+    ConditionFloorThread& operator=(const ConditionFloorThread&) = delete;
+
+    bool Start() { return ThreadStart(&m_thread, Entry, this) == 0; }
+    // Until the thread sleeps on its condition again, as WaitForPendingWaits is for the card.
+    bool WaitArmed() {
+        const ULONGLONG end = GetTickCount64() + 5000;
+        EnterCriticalSection(&m_cs);
+        while (!m_asleep) {
+            const ULONGLONG now = GetTickCount64();
+            if (now >= end) break;
+            SleepConditionVariableCS(&m_asleepChanged, &m_cs, static_cast<DWORD>(end - now));
+        }
+        const bool asleep = m_asleep;
+        LeaveCriticalSection(&m_cs);
+        return asleep;
+    }
+    void Fire(int axis) {
+        EnterCriticalSection(&m_cs);
+        m_axis = axis;
+        m_go = true;
+        WakeConditionVariable(&m_wake);
+        LeaveCriticalSection(&m_cs);
+    }
+
+private:
+    static void Entry(void* self) { static_cast<ConditionFloorThread*>(self)->Run(); }
+    void Run() {
+        EnterCriticalSection(&m_cs);
+        for (;;) {
+            m_asleep = true;
+            WakeAllConditionVariable(&m_asleepChanged);
+            while (!m_go && !m_stop) {
+                SleepConditionVariableCS(&m_wake, &m_cs, INFINITE);
+            }
+            m_asleep = false;
+            if (m_stop) break;
+            m_go = false;
+            const int axis = m_axis;
+            LeaveCriticalSection(&m_cs);
+            SendMessageA(m_relay, WM_INTERRUPT_X + axis, 0x0080, 0);
+            EnterCriticalSection(&m_cs);
+        }
+        LeaveCriticalSection(&m_cs);
+    }
+
+    HWND m_relay;
+    CRITICAL_SECTION m_cs;
+    CONDITION_VARIABLE m_wake = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE m_asleepChanged = CONDITION_VARIABLE_INIT;
+    bool m_asleep = false;  // these four under m_cs
+    bool m_go = false;
+    bool m_stop = false;
+    int m_axis = 0;
     HANDLE m_thread = nullptr;
 };
 
@@ -211,8 +289,12 @@ void PrintSpread(const char* what, const std::vector<double>& us) {
                 Percentile(us, 0.5), Percentile(us, 0.99), Percentile(us, 1.0));
 }
 
-// Rounds of the floor and of the card alternate, so a load that comes and goes on the
-// machine weighs on both alike.
+double Ratio(const std::vector<double>& a, const std::vector<double>& b, double p) {
+    return Percentile(a, p) / Percentile(b, p);
+}
+
+// Rounds of the two floors and of the card alternate, so a load that comes and goes on
+// the machine weighs on all three alike.
 int BenchLatency() {
     vornsim::Install(vornsim::DefaultProfile(1));
     Relay relay;
@@ -221,9 +303,10 @@ int BenchLatency() {
         std::printf("relay window could not be created\n");
         return 1;
     }
-    FloorThread floor(window.GetSafeHwnd());
-    if (!floor.Start()) {
-        std::printf("the floor thread could not be started\n");
+    FloorThread eventFloor(window.GetSafeHwnd());
+    ConditionFloorThread conditionFloor(window.GetSafeHwnd());
+    if (!eventFloor.Start() || !conditionFloor.Start()) {
+        std::printf("a floor thread could not be started\n");
         return 1;
     }
     CMotionCard card;
@@ -232,9 +315,11 @@ int BenchLatency() {
         return 1;
     }
     std::vector<double> latencies;
-    std::vector<double> floors;
+    std::vector<double> eventFloors;
+    std::vector<double> conditionFloors;
     latencies.reserve(kInterrupts);
-    floors.reserve(kInterrupts);
+    eventFloors.reserve(kInterrupts);
+    conditionFloors.reserve(kInterrupts);
     if (!vornsim::WaitForPendingWaits(0, 1, 5000)) {
         std::printf("the wait thread never waited\n");
         return 1;
@@ -242,18 +327,30 @@ int BenchLatency() {
     const long requestsBefore = TotalRequests();
     const long opensBefore = vornsim::GetCounters().opens;
     Source source(300);
+    long events = 0;
     for (int i = 0; i < kInterrupts; ++i) {
-        if (!floor.WaitArmed()) {
-            std::printf("the floor thread stopped waiting at round %d\n", i);
-            return 1;
-        }
         const int axis = i % 4;
-        source.Fire([&floor, axis] { floor.Fire(axis); });
-        if (!PumpUntilEvents(relay, 2 * i + 1)) {
-            std::printf("floor round %d never reached the relay\n", i);
+        if (!eventFloor.WaitArmed()) {
+            std::printf("the event floor's thread stopped waiting at round %d\n", i);
             return 1;
         }
-        floors.push_back((relay.lastTicks - source.Fired()) * g_tickUs);
+        source.Fire([&eventFloor, axis] { eventFloor.Fire(axis); });
+        if (!PumpUntilEvents(relay, ++events)) {
+            std::printf("event floor round %d never reached the relay\n", i);
+            return 1;
+        }
+        eventFloors.push_back((relay.lastTicks - source.Fired()) * g_tickUs);
+
+        if (!conditionFloor.WaitArmed()) {
+            std::printf("the condition floor's thread stopped waiting at round %d\n", i);
+            return 1;
+        }
+        source.Fire([&conditionFloor, axis] { conditionFloor.Fire(axis); });
+        if (!PumpUntilEvents(relay, ++events)) {
+            std::printf("condition floor round %d never reached the relay\n", i);
+            return 1;
+        }
+        conditionFloors.push_back((relay.lastTicks - source.Fired()) * g_tickUs);
 
         if (!vornsim::WaitForPendingWaits(0, 1, 5000)) {
             std::printf("the wait thread stopped waiting at interrupt %d\n", i);
@@ -261,7 +358,7 @@ int BenchLatency() {
         }
         vornsim::InjectStatus(0, axis, 0x0080);
         source.Fire([] { vornsim::RaiseInterrupt(0); });
-        if (!PumpUntilEvents(relay, 2 * i + 2)) {
+        if (!PumpUntilEvents(relay, ++events)) {
             std::printf("interrupt %d never reached the relay\n", i);
             return 1;
         }
@@ -276,20 +373,24 @@ int BenchLatency() {
     window.Destroy();
     vornsim::Uninstall();
 
+    const bool conditionFaster = Percentile(conditionFloors, 0.5) <= Percentile(eventFloors, 0.5);
+    const std::vector<double>& faster = conditionFaster ? conditionFloors : eventFloors;
     std::printf(
         "interrupt latency over %d interrupts (raised by another thread while this one\n"
-        "waits for messages -> relay callback on this thread), against the platform floor\n"
-        "in alternate rounds (event set -> waiting thread -> the same message to the relay\n"
-        "window)\n",
+        "waits for messages -> relay callback on this thread), against two platform floors\n"
+        "in alternate rounds, each a waiting thread that sends the same message to the relay\n"
+        "window: woken through a kernel event, or through a condition variable under a\n"
+        "critical section as the simulated service wakes its waits\n",
         kInterrupts);
-    PrintSpread("interrupt", latencies);
-    PrintSpread("floor    ", floors);
-    std::printf("  interrupt / floor: median %.2f, 99th percentile %.2f\n",
-                Percentile(latencies, 0.5) / Percentile(floors, 0.5),
-                Percentile(latencies, 0.99) / Percentile(floors, 0.99));
+    PrintSpread("interrupt          ", latencies);
+    PrintSpread("floor, event       ", eventFloors);
+    PrintSpread("floor, condition   ", conditionFloors);
+    std::printf("  interrupt / faster floor (%s): median %.2f, 99th percentile %.2f\n",
+                conditionFaster ? "condition" : "event", Ratio(latencies, faster, 0.5),
+                Ratio(latencies, faster, 0.99));
     std::printf("  service requests per interrupt %.2f (device opens per interrupt %.2f)\n",
                 requests, opens);
-    return relay.events == 2 * kInterrupts ? 0 : 1;
+    return relay.events == 3 * kInterrupts ? 0 : 1;
 }
 
 int BenchLifecycle() {

@@ -186,6 +186,12 @@ protected:
     // Checks: each shows its message and returns false on failure.
     bool CheckAxis(short axis);
     bool CheckOpen();
+    // How every drive starts: its arguments (tested by the caller, before anything else),
+    // then the open card.
+    bool CheckDrive(bool argumentsValid);
+    // CheckDrive on the axis and the other arguments, then the axis's speed multiple and
+    // range for the drive's top speed: the start of every single-axis drive with a profile.
+    bool BeginAxisDrive(short axis, bool othersValid, int32_t topSpeed);
 
     P9050Handle* m_hCard;
     char m_szStatus[1024];

@@ -70,17 +70,21 @@ void CMotionCard::StartContinuousDrive(uint16_t axis, int32_t v, short dir) {
     WriteCommand(axis, dir == 0 ? kCmdContinuousPlus : kCmdContinuousMinus);
 }
 
+bool CMotionCard::BeginAxisDrive(short axis, bool othersValid, int32_t topSpeed) {
+    if (!CheckDrive(AxisValid(axis) && othersValid)) return false;
+    ChooseMultipleAndRange(static_cast<uint16_t>(axis), static_cast<uint32_t>(topSpeed));
+    return true;
+}
+
 // --- Continuous drives -----------------------------------------------------------
 
 short CMotionCard::TVMove(short axis, int32_t sV, int32_t rV, float Tacc, short dir) {
-    if (!AxisValid(axis) || !SpeedWithin(sV) || !SpeedWithin(rV) || !TimeValid(Tacc)) {
-        return RefuseParameter();
-    }
-    if (!CheckOpen()) return -1;
-
-    const uint16_t a = static_cast<uint16_t>(axis);
     const bool accelerates = !SpeedNotAbove(rV, sV);
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(accelerates ? rV : sV));
+    if (!BeginAxisDrive(axis, SpeedWithin(sV) && SpeedWithin(rV) && TimeValid(Tacc),
+                        accelerates ? rV : sV)) {
+        return -1;
+    }
+    const uint16_t a = static_cast<uint16_t>(axis);
     // A trapezoid must not run with the jerk a previous S-curve left behind.
     if (m_wWR3[a] & kWR3SCurve) ClearSCurveMode(a);
     if (accelerates) SetAccel(a, AccelToA(a, Rate(LinearQuotient(sV, rV, Tacc))));
@@ -90,15 +94,13 @@ short CMotionCard::TVMove(short axis, int32_t sV, int32_t rV, float Tacc, short 
 }
 
 short CMotionCard::SVMove(short axis, int32_t sV, int32_t rV, float Tacc, float Tsacc, short dir) {
-    if (!AxisValid(axis) || !SpeedWithin(rV) || !SpeedNotAbove(sV, rV) || !TimeValid(Tacc) ||
-        !TimeValid(Tsacc)) {
-        return RefuseParameter();
+    if (!BeginAxisDrive(
+            axis, SpeedWithin(rV) && SpeedNotAbove(sV, rV) && TimeValid(Tacc) && TimeValid(Tsacc),
+            rV)) {
+        return -1;
     }
-    if (!CheckOpen()) return -1;
-
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tacc, Tsacc);
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetSCurveMode(a);
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetAccel(a, AccelToA(a, rates.accel));
@@ -110,16 +112,15 @@ short CMotionCard::SVMove(short axis, int32_t sV, int32_t rV, float Tacc, float 
 // --- Linear fixed-pulse drives ---------------------------------------------------
 
 short CMotionCard::StartTRMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tacc) {
-    if (!AxisValid(axis) || !MagnitudeWithin(lPulse, kMaxDrivePulses) || !SpeedWithin(sV) ||
-        !SpeedWithin(rV) || !TimeValid(Tacc)) {
-        return RefuseParameter();
-    }
-    if (!CheckOpen()) return -1;
-
-    const uint16_t a = static_cast<uint16_t>(axis);
     const bool accelerates = !SpeedNotAbove(rV, sV);
     const int32_t drive = accelerates ? rV : sV;
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(drive));
+    if (!BeginAxisDrive(axis,
+                        MagnitudeWithin(lPulse, kMaxDrivePulses) && SpeedWithin(sV) &&
+                            SpeedWithin(rV) && TimeValid(Tacc),
+                        drive)) {
+        return -1;
+    }
+    const uint16_t a = static_cast<uint16_t>(axis);
     SetStartSpeed(a, SpeedToSV(a, sV));
     if (accelerates) SetAccel(a, AccelToA(a, Rate(ToSingle(LinearQuotient(sV, rV, Tacc)))));
     SetDecelMode(a, 0);
@@ -129,14 +130,13 @@ short CMotionCard::StartTRMove(short axis, int32_t lPulse, int32_t sV, int32_t r
 
 short CMotionCard::StartTRNMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tacc,
                                 float Tdec) {
-    if (!AxisValid(axis) || !MagnitudeWithin(lPulse, kMaxDrivePulses) || !SpeedNotAbove(sV, rV) ||
-        !SpeedWithin(rV) || !TimeValid(Tacc) || !TimeValid(Tdec)) {
-        return RefuseParameter();
+    if (!BeginAxisDrive(axis,
+                        MagnitudeWithin(lPulse, kMaxDrivePulses) && SpeedNotAbove(sV, rV) &&
+                            SpeedWithin(rV) && TimeValid(Tacc) && TimeValid(Tdec),
+                        rV)) {
+        return -1;
     }
-    if (!CheckOpen()) return -1;
-
     const uint16_t a = static_cast<uint16_t>(axis);
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetDecelMode(a, 1);
     SetAccel(a, AccelToA(a, Rate(ToSingle(LinearQuotient(sV, rV, Tacc)))));
@@ -146,16 +146,15 @@ short CMotionCard::StartTRNMove(short axis, int32_t lPulse, int32_t sV, int32_t 
 }
 
 short CMotionCard::StartTAMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tacc) {
-    if (!AxisValid(axis) || lPulse > kMaxDrivePulses || !SpeedWithin(sV) || !SpeedWithin(rV) ||
-        !TimeValid(Tacc)) {
-        return RefuseParameter();
-    }
-    if (!CheckOpen()) return -1;
-
-    const uint16_t a = static_cast<uint16_t>(axis);
     const bool accelerates = !SpeedNotAbove(rV, sV);
     const int32_t drive = accelerates ? rV : sV;
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(drive));
+    if (!BeginAxisDrive(
+            axis,
+            lPulse <= kMaxDrivePulses && SpeedWithin(sV) && SpeedWithin(rV) && TimeValid(Tacc),
+            drive)) {
+        return -1;
+    }
+    const uint16_t a = static_cast<uint16_t>(axis);
     const int64_t distance = static_cast<int64_t>(lPulse) - GetPosition(axis);
     // A target out of reach is refused, not cut short to the counter's limit.
     if (!MagnitudeWithin(distance, kMaxDrivePulses)) return RefuseParameter();
@@ -170,8 +169,7 @@ short CMotionCard::StartTAMove(short axis, int32_t lPulse, int32_t sV, int32_t r
 
 short CMotionCard::StartTANMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tacc,
                                 float Tdec) {
-    if (!AxisValid(axis)) return RefuseParameter();
-    if (!CheckOpen()) return -1;
+    if (!CheckDrive(AxisValid(axis))) return -1;
     const int64_t distance = static_cast<int64_t>(lPulse) - GetPosition(axis);
     return StartTRNMove(axis, NarrowDistance(distance), sV, rV, Tacc, Tdec);
 }
@@ -180,15 +178,14 @@ short CMotionCard::StartTANMove(short axis, int32_t lPulse, int32_t sV, int32_t 
 
 short CMotionCard::StartSRMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tacc,
                                float Tsacc) {
-    if (!AxisValid(axis) || !MagnitudeWithin(lPulse, kMaxDrivePulses) || !SpeedNotAbove(sV, rV) ||
-        !SpeedWithin(rV) || !TimeValid(Tacc) || !TimeValid(Tsacc)) {
-        return RefuseParameter();
+    if (!BeginAxisDrive(axis,
+                        MagnitudeWithin(lPulse, kMaxDrivePulses) && SpeedNotAbove(sV, rV) &&
+                            SpeedWithin(rV) && TimeValid(Tacc) && TimeValid(Tsacc),
+                        rV)) {
+        return -1;
     }
-    if (!CheckOpen()) return -1;
-
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tacc, Tsacc);
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetAccel(a, AccelToA(a, rates.accel));
     SetJerk(a, JerkToK(a, rates.jerk));
@@ -199,16 +196,15 @@ short CMotionCard::StartSRMove(short axis, int32_t lPulse, int32_t sV, int32_t r
 
 short CMotionCard::StartSRNMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tlacc,
                                 float Tsacc, float Tldec, float Tsdec) {
-    if (!AxisValid(axis) || !MagnitudeWithin(lPulse, kMaxDrivePulses) || !SpeedNotAbove(sV, rV) ||
-        !SpeedWithin(rV) || !TimeValid(Tlacc) || !TimeValid(Tldec) || !TimeValid(Tsacc) ||
-        !TimeValid(Tsdec)) {
-        return RefuseParameter();
+    if (!BeginAxisDrive(axis,
+                        MagnitudeWithin(lPulse, kMaxDrivePulses) && SpeedNotAbove(sV, rV) &&
+                            SpeedWithin(rV) && TimeValid(Tlacc) && TimeValid(Tldec) &&
+                            TimeValid(Tsacc) && TimeValid(Tsdec),
+                        rV)) {
+        return -1;
     }
-    if (!CheckOpen()) return -1;
-
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tlacc, Tsacc);
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetDecelMode(a, 1);
     SetAccel(a, AccelToA(a, rates.accel));
@@ -220,15 +216,14 @@ short CMotionCard::StartSRNMove(short axis, int32_t lPulse, int32_t sV, int32_t 
 
 short CMotionCard::StartSAMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tlacc,
                                float Tsacc) {
-    if (!AxisValid(axis) || lPulse > kMaxDrivePulses || !SpeedNotAbove(sV, rV) ||
-        !SpeedWithin(rV) || !TimeValid(Tlacc) || !TimeValid(Tsacc)) {
-        return RefuseParameter();
+    if (!BeginAxisDrive(axis,
+                        lPulse <= kMaxDrivePulses && SpeedNotAbove(sV, rV) && SpeedWithin(rV) &&
+                            TimeValid(Tlacc) && TimeValid(Tsacc),
+                        rV)) {
+        return -1;
     }
-    if (!CheckOpen()) return -1;
-
     const uint16_t a = static_cast<uint16_t>(axis);
     const SCurveRates rates = SCurve(sV, rV, Tlacc, Tsacc);
-    ChooseMultipleAndRange(a, static_cast<uint32_t>(rV));
     const int64_t distance = static_cast<int64_t>(lPulse) - GetPosition(axis);
     // A target out of reach is refused, not cut short to the counter's limit.
     if (!MagnitudeWithin(distance, kMaxDrivePulses)) return RefuseParameter();
@@ -243,8 +238,7 @@ short CMotionCard::StartSAMove(short axis, int32_t lPulse, int32_t sV, int32_t r
 
 short CMotionCard::StartSANMove(short axis, int32_t lPulse, int32_t sV, int32_t rV, float Tlacc,
                                 float Tsacc, float Tldec, float Tsdec) {
-    if (!AxisValid(axis)) return RefuseParameter();
-    if (!CheckOpen()) return -1;
+    if (!CheckDrive(AxisValid(axis))) return -1;
     const int64_t distance = static_cast<int64_t>(lPulse) - GetPosition(axis);
     return StartSRNMove(axis, NarrowDistance(distance), sV, rV, Tlacc, Tsacc, Tldec, Tsdec);
 }
@@ -252,8 +246,7 @@ short CMotionCard::StartSANMove(short axis, int32_t lPulse, int32_t sV, int32_t 
 // --- Manual-pulse moves ----------------------------------------------------------
 
 short CMotionCard::ManuMove(short axis, int32_t sV, int32_t rV) {
-    if (!AxisValid(axis)) return RefuseParameter();
-    if (!CheckOpen()) return -1;
+    if (!CheckDrive(AxisValid(axis))) return -1;
     const uint16_t a = static_cast<uint16_t>(axis);
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetDriveSpeed(a, SpeedToV(a, rV));
@@ -262,8 +255,7 @@ short CMotionCard::ManuMove(short axis, int32_t sV, int32_t rV) {
 }
 
 short CMotionCard::ManuMove2(short axis, int32_t sV, int32_t rV) {
-    if (!AxisValid(axis)) return RefuseParameter();
-    if (!CheckOpen()) return -1;
+    if (!CheckDrive(AxisValid(axis))) return -1;
     const uint16_t a = static_cast<uint16_t>(axis);
     SetStartSpeed(a, SpeedToSV(a, sV));
     SetDriveSpeed(a, SpeedToV(a, sV));

@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "card_message.h"
 #include "chip_registers.h"
 #include "motion_card.h"
 #include "motion_rates.h"
@@ -15,8 +14,6 @@ namespace {
 // The other axes' ranges scale with the path's share they may have to cover.
 constexpr double kRangeScale2 = 1.4142135;
 constexpr double kRangeScale3 = 1.732051;
-
-void RefuseParameter() { ShowCardMessage(card_text::kBadParameter); }
 
 bool AxesValid(short axis0, short axis1) {
     return AxisValid(axis0) && AxisValid(axis1) && axis0 != axis1;
@@ -49,12 +46,10 @@ void CMotionCard::SetInterpAxes3(uint16_t ax1, uint16_t ax2, uint16_t ax3) {
 
 void CMotionCard::Line2Interp(short axis0, short axis1, int32_t pulse0, int32_t pulse1, int32_t sV,
                               int32_t rV, float Tacc) {
-    if (!AxesValid(axis0, axis1) || !CoordValid(pulse0) || !CoordValid(pulse1) ||
-        !LineSpeedsValid(sV, rV, Tacc)) {
-        RefuseParameter();
+    if (!CheckDrive(AxesValid(axis0, axis1) && CoordValid(pulse0) && CoordValid(pulse1) &&
+                    LineSpeedsValid(sV, rV, Tacc))) {
         return;
     }
-    if (!CheckOpen()) return;
 
     const uint16_t a0 = static_cast<uint16_t>(axis0);
     const uint16_t a1 = static_cast<uint16_t>(axis1);
@@ -93,12 +88,10 @@ void CMotionCard::Line2Interp(short axis0, short axis1, int32_t pulse0, int32_t 
 
 void CMotionCard::Line3Interp(short axis0, short axis1, short axis2, int32_t pulse0, int32_t pulse1,
                               int32_t pulse2, int32_t sV, int32_t rV, float Tacc) {
-    if (!AxesValid(axis0, axis1, axis2) || !CoordValid(pulse0) || !CoordValid(pulse1) ||
-        !CoordValid(pulse2) || !LineSpeedsValid(sV, rV, Tacc)) {
-        RefuseParameter();
+    if (!CheckDrive(AxesValid(axis0, axis1, axis2) && CoordValid(pulse0) && CoordValid(pulse1) &&
+                    CoordValid(pulse2) && LineSpeedsValid(sV, rV, Tacc))) {
         return;
     }
-    if (!CheckOpen()) return;
 
     // Largest signed end point first; equal end points keep their argument order.
     uint16_t ax[3] = {static_cast<uint16_t>(axis0), static_cast<uint16_t>(axis1),
@@ -143,12 +136,10 @@ void CMotionCard::CircleInterp(short axis0, short axis1, int32_t core0, int32_t 
                                int32_t stop0, int32_t stop1, int32_t sV, int32_t rV, float Tacc,
                                short dir) {
     // Speeds and time are not tested: whatever arrives is bounded by the conversions.
-    if (!AxesValid(axis0, axis1) || !CoordValid(core0) || !CoordValid(core1) ||
-        !CoordValid(stop0) || !CoordValid(stop1)) {
-        RefuseParameter();
+    if (!CheckDrive(AxesValid(axis0, axis1) && CoordValid(core0) && CoordValid(core1) &&
+                    CoordValid(stop0) && CoordValid(stop1))) {
         return;
     }
-    if (!CheckOpen()) return;
 
     const uint16_t a0 = static_cast<uint16_t>(axis0);
     const uint16_t a1 = static_cast<uint16_t>(axis1);
@@ -196,11 +187,7 @@ void CMotionCard::CircleDrawR(short axis0, short axis1, int32_t core0, int32_t c
 
 void CMotionCard::LineAMove(short axis0, short axis1, int32_t pulse0, int32_t pulse1, int32_t sV,
                             int32_t rV, float Tacc) {
-    if (!AxesValid(axis0, axis1)) {
-        RefuseParameter();
-        return;
-    }
-    if (!CheckOpen()) return;
+    if (!CheckDrive(AxesValid(axis0, axis1))) return;
     const int64_t rel0 = static_cast<int64_t>(pulse0) - GetPosition(axis0);
     const int64_t rel1 = static_cast<int64_t>(pulse1) - GetPosition(axis1);
     Line2Interp(axis0, axis1, NarrowDistance(rel0), NarrowDistance(rel1), sV, rV, Tacc);
@@ -208,11 +195,7 @@ void CMotionCard::LineAMove(short axis0, short axis1, int32_t pulse0, int32_t pu
 
 void CMotionCard::Line3AMove(short axis0, short axis1, short axis2, int32_t pulse0, int32_t pulse1,
                              int32_t pulse2, int32_t sV, int32_t rV, float Tacc) {
-    if (!AxesValid(axis0, axis1, axis2)) {
-        RefuseParameter();
-        return;
-    }
-    if (!CheckOpen()) return;
+    if (!CheckDrive(AxesValid(axis0, axis1, axis2))) return;
     const int64_t rel0 = static_cast<int64_t>(pulse0) - GetPosition(axis0);
     const int64_t rel1 = static_cast<int64_t>(pulse1) - GetPosition(axis1);
     const int64_t rel2 = static_cast<int64_t>(pulse2) - GetPosition(axis2);
@@ -222,11 +205,7 @@ void CMotionCard::Line3AMove(short axis0, short axis1, short axis2, int32_t puls
 
 void CMotionCard::CircleDrawA(short axis0, short axis1, int32_t core0, int32_t core1, int32_t stop0,
                               int32_t stop1, int32_t sV, int32_t rV, float Tacc, short dir) {
-    if (!AxesValid(axis0, axis1)) {
-        RefuseParameter();
-        return;
-    }
-    if (!CheckOpen()) return;
+    if (!CheckDrive(AxesValid(axis0, axis1))) return;
     const int64_t relCore0 = static_cast<int64_t>(core0) - GetPosition(axis0);
     const int64_t relCore1 = static_cast<int64_t>(core1) - GetPosition(axis1);
     const int64_t relStop0 = static_cast<int64_t>(stop0) - GetPosition(axis0);

@@ -180,3 +180,11 @@ bool CMotionCard::CheckOpen() {
     }
     return true;
 }
+
+bool CMotionCard::CheckDrive(bool argumentsValid) {
+    if (!argumentsValid) {
+        ShowCardMessage(card_text::kBadParameter);
+        return false;
+    }
+    return CheckOpen();
+}

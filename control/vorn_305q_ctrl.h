@@ -9,7 +9,6 @@
 
 #include "motion_card.h"
 #include "ole_control.h"
-#include "vorn_305q_methods.h"
 #include "vorn_dialog.h"
 
 class CVorn_305qCtrl final : public COleControlBase {
@@ -35,10 +34,63 @@ public:
     // Automation methods, dispatch identifiers 1 to 49, with the types of the control's
     // dispatch table: ManuMove2's rV is published as long but taken as short, so larger
     // values fail in the dispatch layer with an overflow before the card is reached.
-#define VORN_CTRL_DECLARE(dispid, name, result, count, params) \
-    VORN_RESULT_##result name(VORN_EACH(count, VORN_CTRL_PARAM, params));
-    VORN_305Q_METHODS(VORN_CTRL_DECLARE)
-#undef VORN_CTRL_DECLARE
+    short InitCard(short nCard);
+    void CloseCard();
+    short SetInterrupt(short axis, short nVal);
+    short CloseInterrupt(short axis);
+    short GetCardCount();
+    short RunState(short axis);
+    long GetPosition(short axis);
+    void SetPosition(short axis, long data);
+    void StopAxisDec(short axis);
+    void StopAxisInst(short axis);
+    void Stop2AxisDec(short axis0, short axis1);
+    void Stop2AxisInst(short axis0, short axis1);
+    void Stop3axisDec(short axis0, short axis1, short axis2);
+    void Stop3AxisInst(short axis0, short axis1, short axis2);
+    void StopAllDec();
+    void StopAllInst();
+    void PulseOutMode(short axis, short mode);
+    void InputMode(short axis, short mode);
+    void SignalAlmInp(short axis, short data);
+    long GetInput();
+    void Setoutput(short val);
+    void SignalHardLmt(short axis, short data);
+    void SignalSoftLmt(short axis, short data);
+    short ManuMove(short axis, long sV, long rV);
+    void SetComP(short axis, long data);
+    void SetComM(short axis, long data);
+    void SignalOrg(short axis, short mode);
+    short TVMove(short axis, long sV, long rV, float Tacc, short dir);
+    short SVMove(short axis, long sV, long rV, float Tacc, float Tsacc, short dir);
+    short StartTRMove(short axis, long lPulse, long sV, long rV, float Tacc);
+    short StartTRNMove(short axis, long lPulse, long sV, long rV, float Tacc, float Tdec);
+    short StartSRMove(short axis, long lPulse, long sV, long rV, float Tacc, float Tsacc);
+    short StartSRNMove(short axis, long lPulse, long sV, long rV, float Tlacc, float Tsacc,
+                       float Tldec, float Tsdec);
+    short StartTAMove(short axis, long lPulse, long sV, long rV, float Tacc);
+    short StartSAMove(short axis, long lPulse, long sV, long rV, float Tlacc, float Tsacc);
+    short StartTANMove(short axis, long lPulse, long sV, long rV, float Tacc, float Tdec);
+    short StartSANMove(short axis, long lPulse, long sV, long rV, float Tlacc, float Tsacc,
+                       float Tldec, float Tsdec);
+    void LineRMove(short axis0, short axis1, long pulse0, long pulse1, long sV, long rV,
+                   float Tacc);
+    void LineAMove(short axis0, short axis1, long pulse0, long pulse1, long sV, long rV,
+                   float Tacc);
+    void Line3RMove(short axis0, short axis1, short axis2, long pulse0, long pulse1, long pulse2,
+                    long sV, long rV, float Tacc);
+    void Line3AMove(short axis0, short axis1, short axis2, long pulse0, long pulse1, long pulse2,
+                    long sV, long rV, float Tacc);
+    void CircleDrawR(short axis0, short axis1, long core0, long core1, long stop0, long stop1,
+                     long sV, long rV, float Tacc, short dir);
+    void LevelMode(short axis, short mode);
+    void VChange(short axis, long rV);
+    long GetExPosition(short axis);
+    void SetExPosition(short axis, long data);
+    void WhoCheckCom(short axis, short nWho);
+    void CircleDrawA(short axis0, short axis1, long core0, long core1, long stop0, long stop1,
+                     long sV, long rV, float Tacc, short dir);
+    short ManuMove2(short axis, long sV, short rV);
 
     // Fires FireInterrupt to every connected sink; called by the relay window.
     void FireInterruptEvent(short axis, long lResult);

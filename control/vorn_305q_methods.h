@@ -1,6 +1,8 @@
-// The 49 methods of the dispatch interface _DVorn_305q, once: the control's handlers and
-// dispatch table and the program's wrapper are generated from this list. Header only, so
-// the wrapper shares it by include path without linking the control.
+// The 49 methods of the dispatch interface _DVorn_305q as the type library publishes
+// them, once, for the program's wrapper, which is generated from this list. Header only, so
+// the wrapper shares it by include path without linking the control. (The control's own
+// dispatch table and handlers are written out in vorn_305q_ctrl.*; tests hold both to the
+// published contract.)
 //
 // VORN_305Q_METHODS(X) calls X(dispid, name, result, count, (params)) per method in
 // dispatch identifier order. result is NONE (void), CODE (short, 0 or -1), SHORT (short)
@@ -92,15 +94,8 @@
 #define VORN_LIB_TYPE_F float
 #define VORN_LIB_TYPE_LS long
 
-// Parameter types as the control's dispatch table takes them.
-#define VORN_CTRL_TYPE_S short
-#define VORN_CTRL_TYPE_L long
-#define VORN_CTRL_TYPE_F float
-#define VORN_CTRL_TYPE_LS short
-
 // One parameter as a declaration or as an argument.
 #define VORN_LIB_PARAM(type, name) VORN_LIB_TYPE_##type name
-#define VORN_CTRL_PARAM(type, name) VORN_CTRL_TYPE_##type name
 #define VORN_ARG(type, name) name
 
 // VORN_EACH(count, M, (params)): M(type, name) for each parameter, comma-separated.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "p9050_registers.h"
 #include "wd_records.h"
 
 struct IntThreadRec;
@@ -22,11 +23,11 @@ struct P9050AddrSpace {
 enum : uint32_t {
     P9050_ADDR_SPACES = 7,
     P9050_INT_CMDS = 9,
-    P9050_REG_LOCAL_BASE0 = 0x0C,  // local base of space s is at s * 4 + 12
-    P9050_REG_INTCSR = 0x4C,
-    P9050_REG_CNTRL = 0x50,
-    P9050_INTCSR_ENABLE = 0x41,  // local interrupt 1 and PCI interrupt enabled
-    P9050_INTCSR_PCI_ENABLE = 0x40,
+    P9050_REG_LOCAL_BASE0 = bridge::kLocalBase0,  // local base of space s is at s * 4 + 12
+    P9050_REG_INTCSR = bridge::kIntcsr,
+    P9050_REG_CNTRL = bridge::kCntrl,
+    P9050_INTCSR_ENABLE = bridge::kIntcsrEnable,  // local interrupt 1 and PCI interrupt enabled
+    P9050_INTCSR_PCI_ENABLE = bridge::kIntcsrPciEnable,
 };
 
 struct P9050IntResult {

@@ -108,7 +108,7 @@ void P9050_SetLocalBase(P9050Handle* hPlx, uint32_t space, uint32_t localAddr) {
     }
     P9050AddrSpace& window = hPlx->addrSpaces[space];
     window.localBase = (localAddr & ~window.mask) | 1;
-    P9050_WriteReg(hPlx, space * 4 + P9050_REG_LOCAL_BASE0, window.localBase);
+    P9050_WriteReg(hPlx, bridge::LocalBase(space), window.localBase);
 }
 
 uint8_t P9050_ReadSpaceByte(P9050Handle* hPlx, uint32_t space, uint32_t localAddr) {

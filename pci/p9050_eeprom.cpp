@@ -9,11 +9,11 @@
 
 namespace {
 
-constexpr uint32_t kClock = 0x01000000;
-constexpr uint32_t kChipSelect = 0x02000000;
-constexpr uint32_t kDataIn = 0x04000000;
-constexpr uint32_t kDataOutShift = 27;
-constexpr uint32_t kPresent = 0x10000000;
+using bridge::kCntrlClock;
+using bridge::kCntrlDataIn;
+using bridge::kCntrlDataOutShift;
+using bridge::kCntrlPresent;
+using bridge::kCntrlSelect;
 
 constexpr uint32_t kDelayMicroseconds = 500;
 constexpr int kAddressBits = 6;
@@ -57,27 +57,27 @@ uint32_t P9050_Delay(P9050Handle* hPlx) {
 
 void P9050_EEPROMChipSelect(P9050Handle* hPlx, int on) {
     const uint32_t cntrl = P9050_ReadReg(hPlx, P9050_REG_CNTRL);
-    WriteCntrl(hPlx, on ? (cntrl | kChipSelect) : (cntrl & ~kChipSelect));
+    WriteCntrl(hPlx, on ? (cntrl | kCntrlSelect) : (cntrl & ~kCntrlSelect));
 }
 
 int P9050_EEPROMIsPresent(P9050Handle* hPlx) {
-    return (P9050_ReadReg(hPlx, P9050_REG_CNTRL) & kPresent) ? 1 : 0;
+    return (P9050_ReadReg(hPlx, P9050_REG_CNTRL) & kCntrlPresent) ? 1 : 0;
 }
 
 void P9050_EEPROMWriteBit(P9050Handle* hPlx, int bit) {
-    uint32_t v = P9050_ReadReg(hPlx, P9050_REG_CNTRL) & ~kClock;
-    v = bit ? (v | kDataIn) : (v & ~kDataIn);
+    uint32_t v = P9050_ReadReg(hPlx, P9050_REG_CNTRL) & ~kCntrlClock;
+    v = bit ? (v | kCntrlDataIn) : (v & ~kCntrlDataIn);
     WriteCntrl(hPlx, v);
-    WriteCntrl(hPlx, v | kClock);
+    WriteCntrl(hPlx, v | kCntrlClock);
     WriteCntrl(hPlx, v);
 }
 
 int P9050_EEPROMReadBit(P9050Handle* hPlx) {
-    const uint32_t v = P9050_ReadReg(hPlx, P9050_REG_CNTRL) & ~kClock;
+    const uint32_t v = P9050_ReadReg(hPlx, P9050_REG_CNTRL) & ~kCntrlClock;
     WriteCntrl(hPlx, v);
-    WriteCntrl(hPlx, v | kClock);
+    WriteCntrl(hPlx, v | kCntrlClock);
     WriteCntrl(hPlx, v);
-    return (P9050_ReadReg(hPlx, P9050_REG_CNTRL) >> kDataOutShift) & 1;
+    return (P9050_ReadReg(hPlx, P9050_REG_CNTRL) >> kCntrlDataOutShift) & 1;
 }
 
 void P9050_EEPROMWriteEnable(P9050Handle* hPlx, int enable) {

@@ -46,7 +46,7 @@ int P9050_IntEnable(P9050Handle* hPlx, P9050IntHandler handler, char* msg) {
     if (hPlx->intThread != nullptr) {
         return 0;
     }
-    // Without both windows the list would address ports 0x4C, 0 and 6 of no card.
+    // Without both windows the list would address INTCSR and the chip of no card.
     if (!P9050_IsAddrSpaceActive(hPlx, 1) || !P9050_IsAddrSpaceActive(hPlx, 2)) {
         P9050_SetMessage(msg, kEnableFailed, WD_INVALID_PARAMETER,
                          WD_StatusText(WD_INVALID_PARAMETER));

@@ -34,6 +34,11 @@ uint32_t Get(const uint8_t* bytes, uint32_t offset, uint32_t width) {
     return value;
 }
 
+// Whether an access of width bytes at offset reaches CNTRL, whose EEPROM lines then move.
+bool TouchesCntrl(uint32_t offset, uint32_t width) {
+    return offset < bridge::kCntrl + bridge::kRegisterBytes && offset + width > bridge::kCntrl;
+}
+
 uint32_t AlignUp(uint32_t value, uint32_t bytes) {
     uint32_t align = 16;
     while (align < bytes && align < 0x80000000u) {
@@ -123,7 +128,7 @@ uint32_t ReadRegisterBytes(CardState& card, uint32_t offset, uint32_t width) {
 
 void WriteRegisterBytes(CardState& card, uint32_t offset, uint32_t width, uint32_t value) {
     Put(card.Registers(), offset, value, width);
-    if (offset < 0x54 && offset + width > 0x50) {
+    if (TouchesCntrl(offset, width)) {
         SampleCntrl(card);  // which also keeps the EEPROM's bits 27 and 28
     }
 }
@@ -131,7 +136,7 @@ void WriteRegisterBytes(CardState& card, uint32_t offset, uint32_t width, uint32
 // --- The chip behind local space 0 ---------------------------------------------------
 
 uint32_t LocalBaseRegister(const Range& range) {
-    return range.bar <= 6 ? range.bar * 4 + 12 : 0x14;
+    return range.bar <= 6 ? bridge::LocalBase(range.bar) : bridge::LocalBase(2);
 }
 
 uint16_t ChipWord(CardState& card, uint32_t local, bool write, uint16_t value, bool atInterrupt) {
@@ -355,12 +360,14 @@ std::unique_ptr<CardState> BuildCard(const CardProfile& profile, int index, uint
     *nextMemory = memory;
 
     // A configured bridge: local spaces enabled at base 0.
-    for (uint32_t reg = 0x0C; reg <= 0x24; reg += 4) {
+    for (uint32_t reg = bridge::kLocalBase0; reg <= bridge::kLastLocalBase;
+         reg += bridge::kRegisterBytes) {
         WriteRegisterRaw(*card, reg, 1);
     }
     InitialEeprom(card->eeprom, profile.eeprom);
-    WriteRegisterRaw(*card, 0x50, card->eeprom.Present() ? uint32_t{kCntrlPresent} : 0u);
-    card->lastCntrl = ReadRegister(*card, 0x50);
+    WriteRegisterRaw(*card, bridge::kCntrl,
+                     card->eeprom.Present() ? uint32_t{bridge::kCntrlPresent} : 0u);
+    card->lastCntrl = ReadRegister(*card, bridge::kCntrl);
 
     uint8_t* config = card->config;
     FillConfigHeader(config, profile.vendorId, profile.deviceId, kClassCode, kRevision);
@@ -604,7 +611,7 @@ void SetBridgeRegister(int card, uint32_t offset, uint32_t value) {
     Locked lock;
     if (CardState* c = Card(card)) {
         WriteRegisterRaw(*c, offset, value);
-        if (offset < 0x54 && offset + 4 > 0x50) {
+        if (TouchesCntrl(offset, bridge::kRegisterBytes)) {
             SampleCntrl(*c);
         }
     }

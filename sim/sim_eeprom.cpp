@@ -5,7 +5,16 @@
 namespace vornsim {
 namespace detail {
 
+using bridge::kCntrlClock;
+using bridge::kCntrlDataIn;
+using bridge::kCntrlDataOut;
+using bridge::kCntrlPresent;
+using bridge::kCntrlSelect;
+
 namespace {
+
+// The lines the driver sets; data out and present are the model's to show.
+constexpr uint32_t kCntrlDriven = kCntrlClock | kCntrlSelect | kCntrlDataIn;
 
 // The first words of a present EEPROM: the bridge's identification and class as its
 // configuration space shows them; the rest is erased.
@@ -127,7 +136,7 @@ void EepromModel::Decode() {
 }
 
 void SampleCntrl(CardState& card) {
-    const uint32_t current = ReadRegister(card, 0x50);
+    const uint32_t current = ReadRegister(card, bridge::kCntrl);
     if ((current ^ card.lastCntrl) & kCntrlDriven) {
         card.eeprom.Follow(card.lastCntrl, current);
     }
@@ -139,7 +148,7 @@ void SampleCntrl(CardState& card) {
         shown |= kCntrlDataOut;
     }
     if (shown != current) {
-        WriteRegisterRaw(card, 0x50, shown);
+        WriteRegisterRaw(card, bridge::kCntrl, shown);
     }
     card.lastCntrl = shown;
 }

@@ -14,7 +14,7 @@ bool LineAsserted(CardState& card) {
     if (card.raisePending) {
         return true;
     }
-    return (ReadRegister(card, 0x4C) & kIntcsrDeliver) == kIntcsrDeliver &&
+    return (ReadRegister(card, bridge::kIntcsr) & bridge::kIntcsrEnable) == bridge::kIntcsrEnable &&
            card.chip->InterruptAsserted();
 }
 
@@ -167,7 +167,9 @@ uint32_t InterruptWaitRequest(WdInterruptDesc& desc) {
     WakeAllConditionVariable(&s.waitersAdded);
     Serve();
     while (waiter.outcome == Waiter::Outcome::Pending) {
-        SleepConditionVariableCS(&waiter.wake, &s.cs, s.realTime ? PollMs() : INFINITE);
+        if (SleepConditionVariableCS(&waiter.wake, &s.cs, s.realTime ? PollMs() : INFINITE)) {
+            ++s.counters.waitWakes;
+        }
         if (waiter.outcome == Waiter::Outcome::Pending && s.realTime) {
             Serve();
         }

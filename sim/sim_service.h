@@ -97,6 +97,7 @@ struct Counters {
     long interruptRecords = 0;   // interrupt and event handles whose registration lives
     long pendingWaits = 0;       // wait requests blocked now
     long interruptsServed = 0;
+    long waitWakes = 0;  // blocked waits woken (a real-time wait's timed-out naps not counted)
     long sleeps = 0;
     long chipAccesses = 0;              // accesses that reached a motion chip
     std::map<uint32_t, long> requests;  // by request code

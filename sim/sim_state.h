@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "p9050_registers.h"
 #include "sim_chip.h"
 #include "sim_service.h"
 #include "wd_records.h"
@@ -25,13 +26,6 @@ enum : uint32_t {
     kRegisterFileBytes = 128,
     kConfigBytes = 256,
     kChipLocals = 16,  // the chip answers local addresses 0 to 15
-    kCntrlClock = 0x01000000,
-    kCntrlSelect = 0x02000000,
-    kCntrlDataIn = 0x04000000,
-    kCntrlDataOut = 0x08000000,
-    kCntrlPresent = 0x10000000,
-    kCntrlDriven = kCntrlClock | kCntrlSelect | kCntrlDataIn,
-    kIntcsrDeliver = 0x41,  // local interrupt 1 and PCI interrupt enables
 };
 
 // Closes a kernel handle on destruction.

@@ -186,6 +186,60 @@ TEST_F(InterruptTest, EachCompletionEndsOnlyTheWaitItServes) {
     card.reg.cardHandle = 0;  // gone with the old service
 }
 
+// A completion wakes the one wait it ends. A wait woken for nothing would go back to sleep
+// unseen, so only the service's count of wakes shows it: after four completions of four
+// waits, counted once every thread has ended, it is four.
+TEST_F(InterruptTest, ACompletionWakesOnlyTheWaitItEnds) {
+    ASSERT_EQ(Enable(), 0u);
+    WdEvent event = {};
+    event.cardType = WD_EVENT_PCI_CARD;
+    ASSERT_EQ(device->Send(WD_IOCTL_EVENT_REGISTER, event), 0u);
+    WdInterruptDesc events = {};
+    events.handle = event.handle;
+    ASSERT_EQ(device->Send(WD_IOCTL_INT_ENABLE, events), 0u);
+    const auto Wakes = [] { return vornsim::GetCounters().waitWakes; };
+    {
+        WaitThread first(desc.handle);
+        ASSERT_TRUE(vornsim::WaitForPendingWaits(0, 1, 3000));
+        WaitThread second(desc.handle);
+        ASSERT_TRUE(vornsim::WaitForPendingWaits(0, 2, 3000));
+        WaitThread third(desc.handle);
+        ASSERT_TRUE(vornsim::WaitForPendingWaits(0, 3, 3000));
+        WaitThread onEvent(event.handle);
+        ASSERT_TRUE(vornsim::WaitForPendingWaits(-1, 1, 3000));
+        vornsim::ResetCounters();
+
+        vornsim::InjectStatus(0, 1, 0x0080);
+        vornsim::RaiseInterrupt(0);
+        ASSERT_TRUE(first.Finished());
+        EXPECT_TRUE(second.Blocked() && !third.done && !onEvent.done);
+        EXPECT_EQ(Wakes(), 1) << "an interrupt served";
+
+        vornsim::InjectEvent(event.handle, 0x0C);
+        ASSERT_TRUE(onEvent.Finished());
+        EXPECT_TRUE(second.Blocked() && !third.done);
+        EXPECT_EQ(Wakes(), 2) << "a driver event";
+
+        vornsim::InjectStatus(0, 2, 0x0080);
+        vornsim::RaiseInterrupt(0);
+        ASSERT_TRUE(second.Finished());
+        EXPECT_TRUE(third.Blocked());
+        EXPECT_EQ(Wakes(), 3) << "a second interrupt";
+
+        EXPECT_EQ(Disable(), 0u);
+        ASSERT_TRUE(third.Finished());
+        for (const WaitThread* served : {&first, &second}) {
+            EXPECT_EQ(served->stopState, 0u);
+        }
+        EXPECT_EQ(third.stopState, uint32_t{WD_STOP_DISABLED});
+    }
+    EXPECT_EQ(Wakes(), 4) << "one wake per completion, counted after every thread ended";
+    EXPECT_EQ(vornsim::GetCounters().interruptsServed, 3);
+    WdEvent end = {};
+    end.handle = event.handle;
+    EXPECT_EQ(device->Send(WD_IOCTL_EVENT_UNREGISTER, end), 0u);
+}
+
 TEST_F(InterruptTest, TheListRunsOnlyForAWaitAndOnlyWhileTheBridgeLetsItThrough) {
     ASSERT_EQ(Enable(), 0u);
     vornsim::InjectStatus(0, 0, 0x0081);
