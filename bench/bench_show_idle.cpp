@@ -2,9 +2,11 @@
 // processor time and wake-ups per second of its Linux process, and the processor time of
 // the prefix's wine server (which answers the program's every server call), in four
 // states: just started, the one-axis page shown, the two-axis page shown and still, and
-// the two-axis page shown while a circle drive adds a point at every poll. Each state's
-// start and end are printed as UTC times, to cut a strace log of the same run. Run it under
-// Xvfb in a prefix with the control registered (bench/run_show_startup.sh shows how).
+// the two-axis page shown while a circle drive adds a point at every poll. What a still page
+// may cost is measured in the same run: a process of this program with one window and the
+// pages' 50 ms timer alone. Each state's start and end are printed as UTC times, to cut a
+// strace log of the same run. Run it under Xvfb in a prefix with the control registered
+// (bench/run_show_startup.sh shows how).
 //   bench_show_idle.exe <Vorn_305q_show.exe> [seconds per state]
 #include <windows.h>
 
@@ -26,6 +28,9 @@ constexpr int kCircleMode = 1121;
 constexpr int kRun = 1145;
 constexpr int kPanelStop = 1146;
 constexpr int kDirectionCombo = 1095;
+// The argument that makes this program the window with the timer alone.
+const char kTimerAlone[] = "--timer-alone";
+constexpr UINT kPollPeriodMs = 50;
 
 void PrintUtcNow(const char* what) {
     SYSTEMTIME now;
@@ -33,6 +38,72 @@ void PrintUtcNow(const char* what) {
     std::printf("%s %02u:%02u:%02u.%03u", what, now.wHour, now.wMinute, now.wSecond,
                 now.wMilliseconds);
 }
+
+// A shown window whose 50 ms timer ticks and does nothing else, until it is closed.
+int RunTimerAlone() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"bench_show_idle.timer";
+    if (RegisterClassW(&windowClass) == 0) return 1;
+    const HWND window = CreateWindowExW(
+        0, windowClass.lpszClassName, L"bench_show_idle: timer alone",
+        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr || SetTimer(window, 1, kPollPeriodMs, nullptr) == 0) return 1;
+    MSG msg;
+    while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}
+
+// This program started again as the window with the timer alone; its Linux process is the
+// one whose command line carries the marker.
+class CTimerAlone {
+public:
+    CTimerAlone() {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        m_marker = "timer-alone-" + std::to_string(GetCurrentProcessId());
+        std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + Utf8ToWide(kTimerAlone) +
+                                   L" " + Utf8ToWide(m_marker);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info)) {
+            return;
+        }
+        m_process.Reset(info.hProcess);
+        CloseHandle(info.hThread);
+        m_threadId = info.dwThreadId;
+    }
+    ~CTimerAlone() {
+        if (!m_process.Get()) return;
+        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(m_process.Get(), 10000) != WAIT_OBJECT_0)
+            TerminateProcess(m_process.Get(), 1);
+    }
+    CTimerAlone(const CTimerAlone&) = delete;
+    CTimerAlone& operator=(const CTimerAlone&) = delete;
+
+    // Its Linux process once its window is up; empty when it did not start.
+    std::wstring WaitForProcess() const {
+        if (!m_process.Get()) return std::wstring();
+        std::wstring pid;
+        WaitUntil(
+            [&] {
+                pid = bench::FindLinuxProcess(m_marker, "bench_show_idle");
+                return !pid.empty() && FindWindowW(L"bench_show_idle.timer", nullptr) != nullptr;
+            },
+            20000);
+        return pid;
+    }
+
+private:
+    CHandle m_process;
+    DWORD m_threadId = 0;
+    std::string m_marker;
+};
 
 void Measure(const char* state, const std::wstring& program, const std::wstring& server,
              int seconds) {
@@ -71,6 +142,7 @@ void SetText(HWND edit, const wchar_t* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == kTimerAlone) return RunTimerAlone();
     if (argc < 2) {
         std::fprintf(stderr, "usage: bench_show_idle <Vorn_305q_show.exe> [seconds]\n");
         return 2;
@@ -93,6 +165,16 @@ int main(int argc, char** argv) {
                 server.empty() ? L"not found" : server.c_str(), seconds);
 
     Measure("started", process, server, seconds);
+    {
+        const CTimerAlone timerAlone;
+        const std::wstring timerProcess = timerAlone.WaitForProcess();
+        if (timerProcess.empty()) {
+            std::printf("the window with the timer alone did not start\n");
+        } else {
+            Sleep(1000);
+            Measure("a window, the timer alone", timerProcess, server, seconds);
+        }
+    }
     SendMessageW(frame, WM_COMMAND, kOneAxis, 0);
     Sleep(1000);
     Measure("one-axis page", process, server, seconds);

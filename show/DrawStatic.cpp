@@ -52,6 +52,13 @@ void CDrawStatic::InitDraw() {
 }
 
 void CDrawStatic::AddPoint(int x, int y) {
+    const PathWork before = m_work;
+    AddPointAndDraw(x, y);
+    m_lastAdd = {m_work.pointsMapped - before.pointsMapped,
+                 m_work.segmentsDrawn - before.segmentsDrawn};
+}
+
+void CDrawStatic::AddPointAndDraw(int x, int y) {
     const bool current = m_base && m_drawn.view == m_model.View() &&
                          m_drawn.clears == m_model.Clears() &&
                          m_drawn.count == m_model.Points().size();
@@ -120,7 +127,9 @@ void CDrawStatic::DrawPath(size_t first, RECT& changed) {
     long long left = LLONG_MAX, top = LLONG_MAX, right = LLONG_MIN, bottom = LLONG_MIN;
     m_pixels.clear();
     for (size_t next = first; next < count;) {
+        const size_t from = next;
         next = m_model.AppendPathPixels(next, kChunk, m_pixels);
+        m_work.pointsMapped += next - from;
         if (m_pixels.size() < 2) continue;
         m_polyline.resize(m_pixels.size());
         for (size_t i = 0; i < m_pixels.size(); ++i) {
@@ -133,6 +142,7 @@ void CDrawStatic::DrawPath(size_t first, RECT& changed) {
         }
         // One call per chunk: the same pixels as a line per segment, much faster.
         Polyline(dc, m_polyline.data(), static_cast<int>(m_polyline.size()));
+        m_work.segmentsDrawn += m_polyline.size() - 1;
         // The next chunk goes on from this one's last pixel.
         m_pixels.erase(m_pixels.begin(), m_pixels.end() - 1);
     }

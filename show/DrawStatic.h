@@ -36,6 +36,16 @@ public:
 
     // The whole picture into the surface.
     void Redraw();
+
+    // What drawing the path cost: points of the list mapped to pixels and line segments
+    // drawn. A poll's point costs the new segment alone, however long the path.
+    struct PathWork {
+        size_t pointsMapped;
+        size_t segmentsDrawn;
+    };
+    // The work of the last AddPoint.
+    PathWork LastAddWork() const { return m_lastAdd; }
+
     // The off-screen surface as shown (null before InitDraw).
     HDC Surface() const { return m_shown ? m_shown->Get() : nullptr; }
     const CPlotModel& Model() const { return m_model; }
@@ -70,6 +80,7 @@ private:
         size_t count;
     };
 
+    void AddPointAndDraw(int x, int y);
     void OnPaint();
     // The path from point first on into the picture without its end mark, clipped to the
     // grid; the box gets the pixels it may have changed.
@@ -92,4 +103,6 @@ private:
     Drawn m_drawn = {};
     std::vector<PlotPixel> m_pixels;  // reused between draws
     std::vector<POINT> m_polyline;
+    PathWork m_work = {};  // since the control was made
+    PathWork m_lastAdd = {};
 };

@@ -37,13 +37,16 @@ void CMyStatic::Draw(HDC dc, const RECT& client) const {
     }
 }
 
+std::wstring CMyStatic::StoredForm(std::wstring text) {
+    if (!text.empty() && text.back() != L'\n') text += L'\n';
+    return text;
+}
+
 LRESULT CMyStatic::OnSetText(WPARAM /*wParam*/, LPARAM lParam) {
     const auto* const text = reinterpret_cast<const wchar_t*>(lParam);
-    std::wstring stored = text != nullptr ? text : L"";
-    if (!stored.empty() && stored.back() != L'\n') stored += L'\n';
-    // The pages write every field at every poll: a field whose text stays is not repainted,
-    // since each repaint of a window costs Wine's X11 driver failed opens of the X resource
-    // files.
+    std::wstring stored = StoredForm(text != nullptr ? text : L"");
+    // A field whose text stays is not repainted, since each repaint of a window costs Wine's
+    // X11 driver failed opens of the X resource files.
     if (stored == m_strText) return TRUE;
     m_strText = std::move(stored);
     InvalidateRect(GetSafeHwnd(), nullptr, TRUE);

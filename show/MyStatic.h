@@ -19,6 +19,8 @@ public:
     // Takes effect at the next repaint.
     void SetTextColor(COLORREF color) { m_crText = color; }
     const std::wstring& GetText() const { return m_strText; }
+    // True when setting text would leave the field as it is.
+    bool Shows(const std::wstring& text) const { return StoredForm(text) == m_strText; }
 
     // The ground, then each line (m_nFontHeight + 10) pixels below the one before.
     void Draw(HDC dc, const RECT& client) const;
@@ -32,6 +34,8 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The text as kept: ended by a newline unless empty.
+    static std::wstring StoredForm(std::wstring text);
     LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
     void OnPaint();
 

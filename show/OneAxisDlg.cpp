@@ -1,5 +1,7 @@
 #include "OneAxisDlg.h"
 
+#include <utility>
+
 #include "FieldExchange.h"
 #include "motion_ids.h"
 #include "one_axis.h"
@@ -63,8 +65,27 @@ MotionParams* COneAxisDialog::CurrentRecord() const {
     return m_pHost != nullptr ? m_pHost->CurrentMotion() : nullptr;
 }
 
+const CMyStatic* COneAxisDialog::Field(int id) const {
+    const std::pair<int, const CMyStatic*> fields[] = {
+        {IDC_RUN_STATE, &m_staticRunState}, {IDC_CUR_POS, &m_staticCurPos},
+        {IDC_CMD_POS, &m_staticCmdPos},     {IDC_DEVIATION, &m_staticDeviation},
+        {IDC_IN_POS, &m_staticInPos},       {IDC_INTERRUPT, &m_staticInterrupt},
+        {IDC_IN_EZ, &m_staticEz},           {IDC_IN_ORG, &m_staticOrg},
+        {IDC_IN_SDM, &m_staticSdMinus},     {IDC_IN_SDP, &m_staticSdPlus},
+        {IDC_IN_ELP, &m_staticElPlus},      {IDC_IN_ELM, &m_staticElMinus},
+        {IDC_IN_INP, &m_staticInp},         {IDC_IN_ALM, &m_staticAlm}};
+    for (const auto& [fieldId, field] : fields) {
+        if (fieldId == id) return field;
+    }
+    return nullptr;
+}
+
 void COneAxisDialog::SetField(int id, const std::wstring& text) const {
-    SetDlgItemTextW(GetSafeHwnd(), id, text.c_str());
+    // The poll writes every field at every tick: a still axis must cost nothing, so a
+    // field is written only when its text changes.
+    const CMyStatic* const field = Field(id);
+    if (field == nullptr || field->GetSafeHwnd() == nullptr) return;
+    if (!field->Shows(text)) ::SetWindowTextW(field->GetSafeHwnd(), text.c_str());
 }
 
 void COneAxisDialog::ShowTitle() {

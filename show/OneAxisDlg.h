@@ -71,6 +71,8 @@ private:
     void OnStop();
     void OnTimer(UINT_PTR id) override;
     void ShowInputs(int32_t inputs);
+    // The painted field of a control id, null for another id.
+    const CMyStatic* Field(int id) const;
     void SetField(int id, const std::wstring& text) const;
 
     // The last exchange from the controls refused a value: a start would drive with

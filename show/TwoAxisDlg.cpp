@@ -115,8 +115,13 @@ void CTwoAxisDialog::OnTimer(UINT_PTR id) {
     const long x = m_pControl->GetPosition(static_cast<short>(m_nMainAxis));
     const long y = m_pControl->GetPosition(static_cast<short>(m_nSlaveAxis));
     m_drawStatic.AddPoint(static_cast<int>(x), static_cast<int>(y));
-    SetDlgItemTextW(GetSafeHwnd(), IDC_MAIN_POS, IntegerText(x).c_str());
-    SetDlgItemTextW(GetSafeHwnd(), IDC_SLAVE_POS, IntegerText(y).c_str());
+    // A still pair costs nothing: a position is written only when its text changes.
+    const auto show = [](const CMyStatic& field, long value) {
+        const std::wstring text = IntegerText(value);
+        if (!field.Shows(text)) ::SetWindowTextW(field.GetSafeHwnd(), text.c_str());
+    };
+    show(m_staticMainPos, x);
+    show(m_staticSlavePos, y);
 }
 
 bool CTwoAxisDialog::OnCommand(UINT id, UINT code, HWND control) {

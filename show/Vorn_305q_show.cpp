@@ -23,7 +23,7 @@ public:
     CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 };
 
-void TraceInvoke(const wchar_t* line) { TraceText(line); }
+void TraceInvoke(const wchar_t* line) { TraceDetail(line); }
 
 // The program file's directory with its final backslash.
 std::wstring ProgramDirectory() {

@@ -40,11 +40,20 @@ void CompleteWaits(Waiter::Outcome outcome, Match match) {
     }
 }
 
-// How long a blocked wait sleeps in real time before it looks at the chips again.
-DWORD PollMs() {
+uint64_t NextChipEventNs() {
     uint64_t next = UINT64_MAX;
     for (const auto& card : S().cards) {
         next = std::min(next, card->chip->NextEventNs());
+    }
+    return next;
+}
+
+// How long a blocked wait sleeps in real time before it looks at the chips again: until
+// woken when no chip has an event scheduled (an idle card costs no wake-ups).
+DWORD PollMs() {
+    const uint64_t next = NextChipEventNs();
+    if (next == UINT64_MAX) {
+        return INFINITE;
     }
     const uint64_t now = Now();
     if (next <= now) {
@@ -167,8 +176,16 @@ uint32_t InterruptWaitRequest(WdInterruptDesc& desc) {
     WakeAllConditionVariable(&s.waitersAdded);
     Serve();
     while (waiter.outcome == Waiter::Outcome::Pending) {
-        if (SleepConditionVariableCS(&waiter.wake, &s.cs, s.realTime ? PollMs() : INFINITE)) {
+        const DWORD sleepMs = s.realTime ? PollMs() : INFINITE;
+        const bool idle = s.realTime && sleepMs == INFINITE;
+        if (idle) {
+            ++s.idleWaits;
+        }
+        if (SleepConditionVariableCS(&waiter.wake, &s.cs, sleepMs)) {
             ++s.counters.waitWakes;
+        }
+        if (idle) {
+            --s.idleWaits;
         }
         if (waiter.outcome == Waiter::Outcome::Pending && s.realTime) {
             Serve();
@@ -188,6 +205,21 @@ uint32_t InterruptWaitRequest(WdInterruptDesc& desc) {
             break;
     }
     return WD_STATUS_SUCCESS;
+}
+
+void RouseIdleWaits() {
+    State& s = S();
+    if (s.idleWaits == 0 || s.rousing) {
+        return;
+    }
+    s.rousing = true;
+    Serve();
+    if (NextChipEventNs() != UINT64_MAX) {
+        for (Waiter* waiter : s.waiters) {
+            WakeConditionVariable(&waiter->wake);
+        }
+    }
+    s.rousing = false;
 }
 
 }  // namespace detail

@@ -175,6 +175,10 @@ struct State {
     std::map<uint32_t, int> cardHandles;
     std::map<uint32_t, EventRegistration> events;
     std::vector<Waiter*> waiters;
+    // Waits asleep in real time with no chip event scheduled: they look again only when
+    // a holder of the lock changed something.
+    int idleWaits = 0;
+    bool rousing = false;  // a lock taken again while they are roused does it no second time
 
     bool realTime = false;
     uint64_t virtualNs = 0;
@@ -200,11 +204,18 @@ struct State {
 
 State& S();
 
+// Before the lock goes: waits asleep with nothing scheduled are served what is due now and
+// woken if a chip has an event scheduled since (sim_interrupts.cpp).
+void RouseIdleWaits();
+
 // Holds the service's lock for a scope.
 class Locked {
 public:
     Locked() : m_cs(&S().cs) { EnterCriticalSection(m_cs); }
-    ~Locked() { LeaveCriticalSection(m_cs); }
+    ~Locked() {
+        RouseIdleWaits();
+        LeaveCriticalSection(m_cs);
+    }
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
 

@@ -196,6 +196,10 @@ std::wstring CStatusBar::GetPaneText(int index) const {
 }
 
 void CStatusBar::OnIdleUpdate() {
+    // The whole state in one call: each key asked alone is a round trip to the Wine server,
+    // at every idle pass.
+    BYTE keys[256] = {};
+    if (!GetKeyboardState(keys)) return;
     for (size_t i = 1; i < m_ids.size(); ++i) {
         int key = 0;
         switch (m_ids[i]) {
@@ -211,8 +215,7 @@ void CStatusBar::OnIdleUpdate() {
             default:
                 continue;
         }
-        const std::wstring text =
-            (GetKeyState(key) & 1) != 0 ? LoadResString(m_ids[i]) : std::wstring();
+        const std::wstring text = (keys[key] & 1) != 0 ? LoadResString(m_ids[i]) : std::wstring();
         if (text != m_texts[i]) SetPaneText(static_cast<int>(i), text);
     }
 }

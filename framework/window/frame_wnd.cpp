@@ -177,11 +177,23 @@ BOOL CFrameWnd::OnCmdMsg(UINT id, UINT code, HWND control) {
     return AfxGetApp() != nullptr && AfxGetApp()->OnCommand(id, code, control);
 }
 
+HWND CFrameWnd::IdleBar(UINT id) {
+    // Finding a child is a round trip to the Wine server, at every idle pass; the handle
+    // found last is checked instead, which costs none.
+    HWND& known = id == AFX_IDW_TOOLBAR ? m_idleToolBar : m_idleStatusBar;
+    const HWND hwnd = GetSafeHwnd();
+    if (known == nullptr || !IsWindow(known) || GetParent(known) != hwnd ||
+        ::GetDlgCtrlID(known) != static_cast<int>(id)) {
+        known = GetDlgItem(hwnd, static_cast<int>(id));
+    }
+    return known;
+}
+
 void CFrameWnd::OnIdleUpdateCmdUI() {
     const HWND hwnd = GetSafeHwnd();
     if (hwnd == nullptr) return;
     std::vector<UINT> ids;
-    const HWND toolBar = GetDlgItem(hwnd, AFX_IDW_TOOLBAR);
+    const HWND toolBar = IdleBar(AFX_IDW_TOOLBAR);
     if (toolBar != nullptr) {
         const int count = static_cast<int>(SendMessageW(toolBar, TB_BUTTONCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
@@ -212,7 +224,7 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
     }
     if (menuChanged) DrawMenuBar(hwnd);
     if (auto* const statusBar =
-            dynamic_cast<CStatusBar*>(CWnd::FromHandle(GetDlgItem(hwnd, AFX_IDW_STATUS_BAR)))) {
+            dynamic_cast<CStatusBar*>(CWnd::FromHandle(IdleBar(AFX_IDW_STATUS_BAR)))) {
         statusBar->OnIdleUpdate();
     }
 }

@@ -60,6 +60,8 @@ protected:
 
 private:
     bool RouteUpdate(UINT id, bool& enable);
+    // The tool bar or the status bar (by id) for the idle pass, or null.
+    HWND IdleBar(UINT id);
     LRESULT OnNotify(NMHDR* header);
     // The idle text again, unless the prompt shown is not the bar's.
     void OnBarPointerLeft();
@@ -72,4 +74,6 @@ private:
     UINT m_promptId = 0;                  // command whose prompt is shown, 0 idle
     bool m_barPrompt = false;             // that prompt is a tool bar button's
     std::wstring m_tipText;               // tool tip text handed out last
+    HWND m_idleToolBar = nullptr;         // the bars the idle pass found last
+    HWND m_idleStatusBar = nullptr;
 };

@@ -1,9 +1,50 @@
 #include "wnd.h"
 
+#include <unordered_map>
+
 namespace {
 
 // The window property that leads from a routed window to its object.
 constexpr wchar_t kObjectProperty[] = L"VornCWnd";
+
+// The same in the process: every message of a routed window looks its object up, and a
+// window property is a round trip to the Wine server each time. Once the map has gone with
+// the process's statics, the property alone answers.
+class CRoutes {
+public:
+    CRoutes() = default;
+    ~CRoutes() { s_ended = true; }
+    CRoutes(const CRoutes&) = delete;
+    CRoutes& operator=(const CRoutes&) = delete;
+
+    // Made at the first use; null once destroyed.
+    static CRoutes* Get() {
+        if (s_ended) return nullptr;
+        static CRoutes routes;
+        return &routes;
+    }
+    void Set(HWND hwnd, CWnd* object) {
+        AcquireSRWLockExclusive(&m_lock);
+        if (object != nullptr) {
+            m_objects[hwnd] = object;
+        } else {
+            m_objects.erase(hwnd);
+        }
+        ReleaseSRWLockExclusive(&m_lock);
+    }
+    CWnd* Find(HWND hwnd) {
+        AcquireSRWLockShared(&m_lock);
+        const auto found = m_objects.find(hwnd);
+        CWnd* const object = found != m_objects.end() ? found->second : nullptr;
+        ReleaseSRWLockShared(&m_lock);
+        return object;
+    }
+
+private:
+    static inline bool s_ended = false;
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    std::unordered_map<HWND, CWnd*> m_objects;
+};
 
 // The object whose window CreateEx is creating on this thread: its first message binds it.
 thread_local CWnd* t_creating = nullptr;
@@ -15,7 +56,9 @@ CWnd::CWnd() = default;
 CWnd::~CWnd() { Release(); }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-    return hwnd != nullptr ? static_cast<CWnd*>(GetPropW(hwnd, kObjectProperty)) : nullptr;
+    if (hwnd == nullptr) return nullptr;
+    if (CRoutes* const routes = CRoutes::Get()) return routes->Find(hwnd);
+    return static_cast<CWnd*>(GetPropW(hwnd, kObjectProperty));
 }
 
 void CWnd::Release() {
@@ -37,10 +80,14 @@ void CWnd::Bind(HWND hwnd, WNDPROC previous) {
     m_oldProc = previous;
     m_routed = true;
     SetPropW(hwnd, kObjectProperty, this);
+    if (CRoutes* const routes = CRoutes::Get()) routes->Set(hwnd, this);
 }
 
 void CWnd::Unbind() {
-    if (m_hWnd != nullptr) RemovePropW(m_hWnd, kObjectProperty);
+    if (m_hWnd != nullptr) {
+        RemovePropW(m_hWnd, kObjectProperty);
+        if (CRoutes* const routes = CRoutes::Get()) routes->Set(m_hWnd, nullptr);
+    }
     m_routed = false;
     m_oldProc = nullptr;
 }

@@ -2,8 +2,9 @@
 // real control and the simulated card, driven from outside, the operator's answers given.
 //  - a file another program shares is loaded whole; one it holds is said once at start and
 //    replaced only after a yes at 保存配置;
-//  - every save that fails is said (file and reason) and leaves the file byte for byte:
-//    target held, temporary file held or taken by a directory, disk full, read-only folder;
+//  - every save that fails is said (file and reason) and leaves the file byte for byte,
+//    also once what stood in the way is gone and before any further save: target held,
+//    temporary file held or taken by a directory, disk full, read-only folder;
 //  - a temporary file left by an earlier run is removed at start and never read.
 #include <windows.h>
 #include <commctrl.h>
@@ -188,7 +189,11 @@ TEST_F(SettingsTest, AFileAnotherProgramSharesIsLoadedWholeAndNotReplacedWhileHe
     // open file, whatever its sharing): said, nothing changed.
     ExpectFailedSave(ERROR_ACCESS_DENIED, false, five);
     EXPECT_FALSE(Exists(TempPath()));
+    // Let go, the file is still the one it was: a save that deleted it before its replace
+    // failed would have left it to go with the last handle. Read before any further save,
+    // which would write it again from memory.
     holder.Reset();
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), five);
     SaveWithoutBox();
     EXPECT_EQ(ReadFileBytes(SettingsPath()), five + Record(0, 0));
     Close();
@@ -336,6 +341,7 @@ TEST_F(SettingsTest, AFullDiskIsSaid) {
     ExpectFailedSave(ERROR_DISK_FULL, true, records);
     EXPECT_FALSE(Exists(TempPath()));
     ASSERT_TRUE(DeleteFileW(filler.c_str()));
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), records);
     SaveWithoutBox();
     EXPECT_EQ(ReadFileBytes(SettingsPath()), records);
     Close();
@@ -355,6 +361,7 @@ TEST_F(SettingsTest, AReadOnlyFolderIsSaid) {
         // Wine's word for a read-only file system.
         ExpectFailedSave(ERROR_ACCESS_DENIED, true, two);
     }
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), two);
     SaveWithoutBox();
     EXPECT_EQ(ReadFileBytes(SettingsPath()), two + Record(0, 0));
     Close();

@@ -164,6 +164,40 @@ TEST_F(PlotSurfaceTest, ZoomChangesThePathAtTheNextPoint) {
     EXPECT_EQ(At(185 + 40, 165), kRed);
 }
 
+// A poll's point costs its own segment however long the path is: drawing the whole path at
+// every point gives the same picture, but a tick at a million points takes fifty times as
+// long.
+TEST_F(PlotSurfaceTest, APointDrawsOnlyItsOwnSegmentAtAnyPathLength) {
+    // Consecutive points of the walk lie on different pixels.
+    const auto walk = [](size_t i) {
+        return PlotPoint{static_cast<int32_t>(i % 7) * 50 - 150,
+                         static_cast<int32_t>(i % 5) * 50 - 100};
+    };
+    size_t length = 0;
+    for (const size_t grown : {size_t{1}, size_t{100}, size_t{5000}, size_t{300000}}) {
+        // Grown under the picture, the list is drawn whole at the next point.
+        for (; length < grown; ++length) m_plot.Model().AddPoint(walk(length).x, walk(length).y);
+        m_plot.AddPoint(walk(length).x, walk(length).y);
+        ++length;
+        EXPECT_EQ(m_plot.LastAddWork().pointsMapped, length);
+        EXPECT_EQ(m_plot.LastAddWork().segmentsDrawn, length - 1);
+        // Then each new point maps the last one and itself, and draws the segment between.
+        for (int i = 0; i < 3; ++i, ++length) {
+            m_plot.AddPoint(walk(length).x, walk(length).y);
+            EXPECT_EQ(m_plot.LastAddWork().pointsMapped, 2u) << "at " << length << " points";
+            EXPECT_EQ(m_plot.LastAddWork().segmentsDrawn, 1u) << "at " << length << " points";
+        }
+        // The same point again: nothing.
+        m_plot.AddPoint(walk(length - 1).x, walk(length - 1).y);
+        EXPECT_EQ(m_plot.LastAddWork().pointsMapped, 0u) << "at " << length << " points";
+        EXPECT_EQ(m_plot.LastAddWork().segmentsDrawn, 0u) << "at " << length << " points";
+    }
+    // A zoom has the next point bring the whole picture again.
+    m_plot.ZoomOut();
+    m_plot.AddPoint(walk(length).x, walk(length).y);
+    EXPECT_EQ(m_plot.LastAddWork().pointsMapped, length + 1);
+}
+
 // One plot fed as the page feeds it, drawing only what each point adds; a second one fed the
 // same and drawn whole after every step gives the picture it must equal, on its surface and
 // on the screen.
