@@ -5,6 +5,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libwine-dev wine64 xvfb xauth googletest cmake ninja-build imagemagick
   fonts-arphic-gbsn00lp fonts-arphic-uming fonts-arphic-gkai00mp fonts-wine
+  python3-fonttools locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -15,4 +16,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+# The locale in which Wine's own dialogs speak Simplified Chinese (scripts/run-show.sh).
+if ! grep -qx 'zh_CN.UTF-8 UTF-8' /etc/locale.gen || ! locale -a 2>/dev/null | grep -qx 'zh_CN.utf8'; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  if grep -q '^# *zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+    $sudo sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
+  elif ! grep -qx 'zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen >/dev/null
 fi

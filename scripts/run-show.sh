@@ -15,6 +15,13 @@ cmake --build "$build" --target Vorn_305q Vorn_305q_show show_demo_run -j "$(npr
 dll=$(find "$build" -name Vorn_305q.dll -print -quit)
 exe=$(find "$build" -name Vorn_305q_show.exe -print -quit)
 winpath() { echo "Z:$(realpath "$1" | sed 's|/|\\|g')"; }
+# The platform's own boxes and dialogs speak the locale's language: Chinese, as on the
+# program's users' systems, where the machine has the locale.
+if locale -a 2>/dev/null | grep -qx 'zh_CN.utf8'; then
+  export LC_ALL=zh_CN.UTF-8
+else
+  echo "No locale zh_CN.UTF-8 (scripts/install-deps.sh makes it): the platform's own dialogs speak English."
+fi
 export VORN305Q_SIMULATOR=1
 export VORN305Q_MSGBOX_LOG="$build/show-messages.log"
 export VORN_SHOW_TRACE="$build/show-trace.log"

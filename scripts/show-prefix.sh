@@ -2,10 +2,12 @@
 # Prepares the Wine prefix $WINEPREFIX for the demonstration program:
 #  - CJK fonts stand in for 宋体, SimSun and 楷体_GB2312 (else the texts show boxes): for
 #    宋体, the dialogs' font, a Song font with its metrics (12 pixels high and 6 wide at
-#    9 points), so that the dialogs come out at their templates' size; for SimSun, through
-#    which Wine finds CJK glyphs for the menus, captions and controls, a Song font that
-#    also covers Latin text (the first lacks the Western code page, so Wine passes it by);
-#  - Wine's own Marlett, which draws the caption buttons;
+#    9 points), so that the dialogs come out at their templates' size, its underscore
+#    raised into that line; for SimSun, through which Wine finds CJK glyphs for the
+#    menus, captions and controls, a Song font that also covers Latin text (the first
+#    lacks the Western code page, so Wine passes it by);
+#  - Wine's own Marlett, which draws the caption buttons, and Tahoma, the face of the
+#    platform's own text, in every locale, its bold face linked to the CJK font too;
 #  - no window manager (unless VORN_SHOW_WINDOW_MANAGER=1, for a run on a person's
 #    display): closing a top-level window does not stall for 2 s, and Wine draws the
 #    captions, so titles show in screenshots;
@@ -28,27 +30,59 @@ for font in "$song" "$simsun" "$kai"; do
   fi
 done
 
+# 宋体's stand-in draws its underscore below its descent, one pixel under the 12-pixel
+# line of a 9-point static, which cuts it off ("Vorn_305q_show" read "Vorn 305q show").
+# The prefix gets a copy of it with the underscore raised by 43 of its 1024 units (hinted,
+# it lands on the line's last row); every other glyph and every metric are the original's.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+raised="$fonts/gbsn00lp-raised-underscore.ttf"
+if [ ! -f "$raised" ]; then
+  original=$(fc-list -f '%{file}\n' ":family=$song" 2>/dev/null | head -n 1)
+  mkdir -p "$fonts"
+  if [ -z "$original" ] || ! /usr/bin/python3 "$here/raise-underscore.py" "$original" "$raised.part" \
+    "$song Vorn" 43; then
+    echo "show-prefix: could not raise the underscore of $song (python3-fonttools):" \
+      "underscores of the dialogs' texts are cut off" >&2
+  else
+    mv "$raised.part" "$raised"
+  fi
+  rm -f "$raised.part"
+fi
+[ ! -f "$raised" ] || song="$song Vorn"
+
 managed=N
 [ "${VORN_SHOW_WINDOW_MANAGER:-0}" = 1 ] && managed=Y
 
 # Wine loads its own fonts only from the prefix's Fonts folder, which Debian's wineboot
-# leaves empty.
-fonts="$WINEPREFIX/drive_c/windows/Fonts"
-if [ ! -f "$fonts/marlett.ttf" ]; then
-  marlett=""
+# leaves empty: Marlett draws the caption buttons; Tahoma is the face of the platform's
+# own text (boxes, menus, the print and file dialogs), which else falls back to a Song
+# face whose Latin letters come out faint and wider than laid out, so labels get cut.
+for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+  [ ! -f "$fonts/$font" ] || continue
+  found=""
   for dir in /usr/share/wine/fonts /usr/lib/wine/../../share/wine/fonts /opt/wine*/share/wine/fonts; do
-    if [ -f "$dir/marlett.ttf" ]; then
-      marlett="$dir/marlett.ttf"
+    if [ -f "$dir/$font" ]; then
+      found="$dir/$font"
       break
     fi
   done
-  if [ -n "$marlett" ]; then
+  if [ -n "$found" ]; then
     mkdir -p "$fonts"
-    cp "$marlett" "$fonts/"
+    cp "$found" "$fonts/"
   else
-    echo "show-prefix: Wine's font Marlett is missing (fonts-wine): caption buttons show letters" >&2
+    case $font in
+      marlett.ttf) lost="caption buttons show letters" ;;
+      *) lost="the platform's own text is faint and its labels cut" ;;
+    esac
+    echo "show-prefix: Wine's font $font is missing (fonts-wine): $lost" >&2
   fi
-fi
+done
+
+# Wine names a linked face by its file. Its own links for Tahoma serve the regular face
+# only: bold captions and the System font would draw boxes for Chinese.
+cjk_file=$(fc-list -f '%{file}\n' ":family=$simsun" 2>/dev/null | head -n 1)
+cjk_link=$(printf '%s\0\0' "${cjk_file##*/},$simsun" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 |
+  tr -s ' \n' ',' | sed 's/^,//; s/,$//')
 
 settings=$(cat <<REG
 Windows Registry Editor Version 5.00
@@ -58,6 +92,13 @@ Windows Registry Editor Version 5.00
 "SimSun"="$simsun"
 "楷体_GB2312"="$kai"
 
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]
+"MS Shell Dlg"="Tahoma"
+"MS Shell Dlg 2"="Tahoma"
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]
+"Tahoma Bold"=hex(7):$cjk_link
+
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
 "Managed"="$managed"
 
@@ -66,8 +107,12 @@ Windows Registry Editor Version 5.00
 REG
 )
 # The marker holds the settings applied, so that a prefix made with other ones gets these.
+# Wine resets the dialogs' font substitutes when it starts in a locale of another code
+# page (Chinese ones map them to SimSun): the locale is part of the marker, so that the
+# settings are applied again after such a start.
 marker="$WINEPREFIX/.vorn-show-prefix"
-if [ "$(cat "$marker" 2>/dev/null)" != "$settings" ]; then
+applied=$(printf '%s\n%s\n' "$settings" "$(locale 2>/dev/null)")
+if [ "$(cat "$marker" 2>/dev/null)" != "$applied" ]; then
   reg=$(mktemp "${TMPDIR:-/tmp}/vorn-show-prefix.XXXXXX.reg")
   trap 'rm -f "$reg"' EXIT
   # regedit reads Unicode .reg files only as UTF-16LE with a byte-order mark.
@@ -76,7 +121,7 @@ if [ "$(cat "$marker" 2>/dev/null)" != "$settings" ]; then
     printf '%s\n' "$settings" | iconv -f UTF-8 -t UTF-16LE
   } >"$reg"
   "$wine" regedit /S "$(winpath "$reg")"
-  printf '%s\n' "$settings" >"$marker"
+  printf '%s\n' "$applied" >"$marker"
 fi
 
 if [ $# -ge 1 ] && [ -n "$1" ]; then

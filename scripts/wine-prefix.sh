@@ -3,7 +3,8 @@
 #   wine-prefix.sh prepare <build dir> [control.dll ...]
 #       makes <build dir>/wineprefix-prepared or brings it up to date: booted with a
 #       display, the program's settings applied (scripts/show-prefix.sh), each DLL given
-#       registered (again when rebuilt). Made afresh when Wine changes.
+#       registered (again when rebuilt). Made afresh when Wine or scripts/show-prefix.sh
+#       changes.
 #   wine-prefix.sh copy <build dir> <new prefix>
 #       a lasting copy of the prepared prefix (prepared first if need be).
 #   wine-prefix.sh run <build dir> <name> <command> [arg...]
@@ -25,9 +26,11 @@ die() {
   exit 1
 }
 
-# What a prefix depends on: another Wine would update the modules of every copy in place.
+# What a prefix depends on: another Wine would update the modules of every copy in place;
+# new settings or fonts of ours would be applied again in every copy.
 wine_fingerprint() {
   stat -L -c '%n %s %Y' "$wine" /usr/share/wine/wine.inf 2>/dev/null || true
+  md5sum "$here/show-prefix.sh"
 }
 
 is_current() {

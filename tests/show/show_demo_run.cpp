@@ -1,11 +1,13 @@
 // A short scripted operator run of the demonstration program, for a display without a
 // person in front of it (Xvfb): start on one simulated card, choose the card and an axis,
-// rest the mouse on a tool-bar button until its tool tip shows, open the about box, show
-// the configuration page (which opens the card) and check an interrupt condition, close.
+// rest the mouse on a tool-bar button until its tool tip shows, open the about box, the
+// platform's print box (or dialog) and file dialog, show the configuration page (which
+// opens the card) and check an interrupt condition, close.
 // Screenshots go to the directory given; their Unix paths are printed, and so are the
 // sizes the dialogs' font gives (dialog base units) and the plot's client area.
 //   show_demo_run.exe <Vorn_305q_show.exe> <screenshot directory>
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdio>
 #include <string>
@@ -133,6 +135,48 @@ int wmain(int argc, wchar_t** argv) {
         Fail(L"the about box did not appear");
     }
 
+    // The platform's own boxes and dialogs: Ctrl+P (without a printer the platform says
+    // so in a box, else its print dialog shows) and the file dialog of Ctrl+O.
+    DWORD printerBytes = 0;
+    DWORD printers = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &printerBytes, &printers);
+    if (PressKeys(frame, {VK_CONTROL, 'P'})) {
+        // The print dialog the platform makes before its box may flash by: the box is the
+        // dialog with a text and an OK button.
+        HWND shown = nullptr;
+        WaitUntil(
+            [&] {
+                for (HWND hwnd : program.Dialogs())
+                    if (GetDlgItem(hwnd, IDOK) &&
+                        (printerBytes > 0 || !MessageBoxText(hwnd).empty()))
+                        shown = hwnd;
+                return shown != nullptr;
+            },
+            kWait);
+        if (!shown) {
+            Fail(L"Ctrl+P showed nothing");
+        } else if (printerBytes > 0) {
+            Say(L"print dialog: " + WindowText(shown));
+            Shot(L"05-print-dialog");
+            CloseDialog(shown, IDCANCEL);
+        } else {
+            Say(L"print box: " + MessageBoxText(shown));
+            Shot(L"05-print-box");
+            CloseDialog(shown);
+        }
+        WaitUntil([&] { return program.Dialogs().empty(); }, kWait);
+    }
+    if (PressKeys(frame, {VK_CONTROL, 'O'})) {
+        if (HWND open = program.WaitForDialog(kWait)) {
+            Say(L"file dialog: " + WindowText(open));
+            Shot(L"06-file-dialog");
+            CloseDialog(open, IDCANCEL);
+            WaitUntil([&] { return program.Dialogs().empty(); }, kWait);
+        } else {
+            Fail(L"Ctrl+O showed no file dialog");
+        }
+    }
+
     // 配置: the card opens and the axis's configuration is shown and summarised.
     SendMessageW(frame, WM_COMMAND, 32771, 0);
     HWND heading = FindChild(frame, 1032);
@@ -144,7 +188,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!title.empty() && title.back() == L'\n') title.pop_back();
         Say(L"configuration page: " + title);
         SayDialogSize(L"page", page, 453, 318);
-        Shot(L"05-config-page");
+        Shot(L"07-config-page");
     } else {
         Fail(L"the configuration page did not appear");
     }
@@ -163,7 +207,7 @@ int wmain(int argc, wchar_t** argv) {
         WaitUntil([&] { return PaintedText(GetDlgItem(oneAxis, 1073)) == L"0x000080\n"; }, 3000);
         Say(L"one-axis page: position " + Field(position) + L", interrupt " +
             Field(GetDlgItem(oneAxis, 1073)));
-        Shot(L"06-one-axis-page");
+        Shot(L"08-one-axis-page");
     } else {
         Fail(L"the one-axis page did not appear");
     }
@@ -201,7 +245,7 @@ int wmain(int argc, wchar_t** argv) {
         const RECT plot = ClientRect(GetDlgItem(twoAxis, 1155));
         Say(L"plot client area: " + std::to_wstring(plot.right - plot.left) + L" x " +
             std::to_wstring(plot.bottom - plot.top) + L" pixels");
-        Shot(L"07-two-axis-page");
+        Shot(L"09-two-axis-page");
     } else {
         Fail(L"the two-axis page did not appear");
     }
