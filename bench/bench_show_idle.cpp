@@ -151,6 +151,10 @@ int main(int argc, char** argv) {
     CLaunchOptions options;
     options.exePath = Utf8ToWide(argv[1]);
     options.simulatedCards = 1;
+    // As a user runs it: the test kit's logs (every control call, every chip access) are
+    // the tests' instruments, not the program's cost.
+    options.environment.push_back({L"VORN_SHOW_TRACE", L""});
+    options.environment.push_back({L"VORN305Q_SIM_TRACE", L""});
     CGuiProcess program(options);
     const HWND frame = program.WaitForTopLevel(kTitle, 20000);
     const std::wstring process = bench::FindProgramProcess(program.Directory());
