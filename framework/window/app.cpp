@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <ole2.h>
 
@@ -283,6 +284,13 @@ bool CWinApp::Unregister() {
 }
 
 void CWinApp::OnFilePrintSetup() {
+    if (!AnyPrinterInstalled()) {
+        // Said once, here: the platform's setup dialog would warn and then fail as well.
+        CPrinterResult none;
+        none.error = PDERR_NODEVICES;
+        ReportPrinterFailure(L"print setup", none);
+        return;
+    }
     const HWND owner = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
     const CPrinterResult result = m_printer.RunDialog(owner, PD_PRINTSETUP | PD_NOWARNING);
     if (!result.chosen) {

@@ -16,7 +16,7 @@ namespace {
 
 constexpr wchar_t kPreviewClass[] = L"VornPreviewView";
 constexpr wchar_t kPageClass[] = L"VornPreviewPage";
-constexpr UINT kPageId = 1;
+constexpr UINT kPageId = 100;  // not IDOK: the dialog keys send that
 
 // The bar's buttons in order, in the program's language.
 struct PreviewButton {
@@ -59,6 +59,10 @@ bool RegisterClasses() {
 }
 
 int Width(const RECT& rect) { return rect.right - rect.left; }
+
+bool IsWithin(HWND window, HWND ancestor) {
+    return window != nullptr && (window == ancestor || IsChild(ancestor, window) != FALSE);
+}
 int Height(const RECT& rect) { return rect.bottom - rect.top; }
 
 }  // namespace
@@ -280,9 +284,10 @@ bool CPreviewView::Start() {
     m_pView->OnBeginPrinting(printer, m_pInfo.get());
 
     const HWND view = m_pView->GetSafeHwnd();
+    const HWND frame = m_pFrame->GetSafeHwnd();
     const HWND focus = GetFocus();
     m_hWndViewFocus = focus != nullptr && IsChild(view, focus) ? focus : nullptr;
-    const HWND frame = m_pFrame->GetSafeHwnd();
+    const bool takeFocus = focus == nullptr ? GetActiveWindow() == frame : IsWithin(focus, frame);
     const HWND toolBar = GetDlgItem(frame, AFX_IDW_TOOLBAR);
     m_bToolBarWasVisible =
         toolBar != nullptr && (GetWindowLongW(toolBar, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -290,18 +295,20 @@ bool CPreviewView::Start() {
     m_pFrame->SetPreview(this);
     if (m_bToolBarWasVisible) ::ShowWindow(toolBar, SW_HIDE);
     m_pFrame->RecalcLayout();
-    ShowWindow(SW_SHOW);
-    // Hiding the view hands a focus inside it to the frame, which passes it on to us.
-    m_pView->ShowWindow(SW_HIDE);
-    const HWND now = GetFocus();
-    if (now == nullptr ? GetActiveWindow() == frame : (now == frame || IsChild(frame, now))) {
-        SetFocus(m_page.GetSafeHwnd());
-    }
+    SetWindowPos(GetSafeHwnd(), HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     UpdateButtons();
     TraceText(L"preview: shown for " + m_pInfo->m_strPrinter +
               Format(L", paper %ldx%ld at %ldx%ld dpi", m_paper.cx, m_paper.cy, m_paperDpi.cx,
                      m_paperDpi.cy));
     SetZoom(0);
+    // The focus last: a page's edit that loses it may say that its value was refused, and
+    // the preview is whole by then.
+    if (takeFocus) SetFocus(m_page.GetSafeHwnd());
+    if (!m_bShown) return true;  // ended meanwhile
+    m_pView->ShowWindow(SW_HIDE);
+    const HWND now = GetFocus();
+    if (takeFocus && (now == nullptr || IsWithin(now, view))) SetFocus(m_page.GetSafeHwnd());
     return true;
 }
 
@@ -409,14 +416,10 @@ void CPreviewView::UpdateButtons() {
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         bool enable = false;
         OnUpdateCommand(kButtons[i].id, enable);
-        if ((IsWindowEnabled(m_buttons[i]) != FALSE) != enable) {
-            EnableWindow(m_buttons[i], enable ? TRUE : FALSE);
-        }
-    }
-    // A button just disabled under the focus would leave the keys nowhere.
-    const HWND focus = GetFocus();
-    if (focus != nullptr && IsChild(GetSafeHwnd(), focus) && !IsWindowEnabled(focus)) {
-        SetFocus(m_page.GetSafeHwnd());
+        if ((IsWindowEnabled(m_buttons[i]) != FALSE) == enable) continue;
+        // A button disabled under the focus would leave the keys nowhere: the page takes it.
+        if (!enable && GetFocus() == m_buttons[i]) SetFocus(m_page.GetSafeHwnd());
+        EnableWindow(m_buttons[i], enable ? TRUE : FALSE);
     }
 }
 
@@ -473,10 +476,10 @@ void CPreviewView::Close() {
     if (!m_bShown) return;
     const HWND view = m_pView->GetSafeHwnd();
     const HWND focus = GetFocus();
-    const bool hadFocus =
-        focus != nullptr && (focus == GetSafeHwnd() || IsChild(GetSafeHwnd(), focus));
-    End();
     const HWND frame = m_pFrame->GetSafeHwnd();
+    const bool hadFocus =
+        focus == nullptr ? GetActiveWindow() == frame : IsWithin(focus, GetSafeHwnd());
+    End();
     if (m_bToolBarWasVisible) {
         if (const HWND toolBar = GetDlgItem(frame, AFX_IDW_TOOLBAR))
             ::ShowWindow(toolBar, SW_SHOWNA);

@@ -142,6 +142,14 @@ CPrinterResult CPrinterChoice::CreateNamedDC(const std::wstring& device, const s
     return result;
 }
 
+bool AnyPrinterInstalled() {
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
+                  &count);
+    return needed > 0;
+}
+
 void ReportPrinterFailure(const wchar_t* what, const CPrinterResult& result) {
     const std::wstring tag = std::wstring(what) + L": ";
     switch (result.error) {

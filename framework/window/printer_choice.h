@@ -86,6 +86,9 @@ private:
     CGlobalMemory m_devNames;
 };
 
+// Whether this machine has any printer.
+bool AnyPrinterInstalled();
+
 // Says why no printer could be had (a box, and a trace line starting with what: "print",
 // "print setup", "preview"); a cancel only goes to the trace.
 void ReportPrinterFailure(const wchar_t* what, const CPrinterResult& result);
