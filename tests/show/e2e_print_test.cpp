@@ -732,6 +732,7 @@ TEST(UnregisterTest, RemovesTheProfileKeyAndNothingElse) {
     // Without a key to remove it ends the same way.
     ExpectEndWithoutWindow(L"/Unregister");
     EXPECT_FALSE(KeyExists(kProfileKey));
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kAppsKey, L"Shared");
 }
 
 }  // namespace
