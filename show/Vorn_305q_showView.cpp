@@ -1,10 +1,6 @@
 #include "Vorn_305q_showView.h"
 
-#include <cderr.h>
-#include <commdlg.h>
-
 #include <memory>
-#include <type_traits>
 
 #include "ConfigDialog.h"
 #include "MainFrm.h"
@@ -368,69 +364,26 @@ bool CVorn_305q_showView::OnCommand(UINT id, UINT code, HWND control) {
     }
     switch (id) {
         case ID_FILE_PRINT:
-            OnFilePrint(true);
+            OnFilePrint();
             return true;
         case ID_FILE_PRINT_DIRECT:
-            OnFilePrint(false);
+            OnFilePrintDirect();
+            return true;
+        case ID_FILE_PRINT_PREVIEW:
+            OnFilePrintPreview();
             return true;
         default:
             return CFormView::OnCommand(id, code, control);
     }
 }
 
-void CVorn_305q_showView::OnFilePrint(bool withDialog) {
-    PRINTDLGW print = {};
-    print.lStructSize = sizeof(print);
-    print.hwndOwner = GetParent(GetSafeHwnd());
-    // Where the platform honours it, the warning about a missing printer is ours below.
-    print.Flags =
-        PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOWARNING;
-    if (!withDialog) print.Flags |= PD_RETURNDEFAULT;
-    const BOOL chosen = PrintDlgW(&print);
-    const DWORD dialogError = CommDlgExtendedError();
-    if (print.hDevMode != nullptr) GlobalFree(print.hDevMode);
-    if (print.hDevNames != nullptr) GlobalFree(print.hDevNames);
-    if (!chosen || print.hDC == nullptr) {
-        if (dialogError == 0) {
-            // Cancelled, or (Wine) the dialog has said itself that there is no printer.
-            Trace(L"print: no printer chosen");
-        } else if (dialogError == PDERR_NODEFAULTPRN || dialogError == PDERR_NODEVICES) {
-            Trace(L"print: no printer");
-            AfxMessageBox(L"没有安装打印机，无法打印。");
-        } else {
-            Trace(L"print: the print dialog failed (0x%lX)", dialogError);
-            AfxMessageBox(Format(L"无法打印：打印对话框出错（0x%lX）。", dialogError));
-        }
-        return;
-    }
-    const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> dc(print.hDC, &DeleteDC);
-    const std::wstring title = GetDocument() != nullptr ? GetDocument()->GetTitle() : L"";
-    DOCINFOW doc = {};
-    doc.cbSize = sizeof(doc);
-    doc.lpszDocName = title.c_str();
-    // One page, blank: the view draws nothing.
-    if (StartDocW(dc.get(), &doc) <= 0) {
-        const DWORD error = GetLastError();
-        Trace(L"print: not started, error %lu", error);
-        AfxMessageBox(L"无法打印：" + SystemErrorText(error));
-        return;
-    }
-    const bool printed = StartPage(dc.get()) > 0 && EndPage(dc.get()) > 0;
-    const DWORD error = GetLastError();
-    if (!printed) {
-        AbortDoc(dc.get());
-        Trace(L"print: page failed, error %lu", error);
-        AfxMessageBox(L"无法打印：" + SystemErrorText(error));
-        return;
-    }
-    if (EndDoc(dc.get()) <= 0) {
-        const DWORD endError = GetLastError();
-        Trace(L"print: not finished, error %lu", endError);
-        AfxMessageBox(L"无法打印：" + SystemErrorText(endError));
-        return;
-    }
-    Trace(L"print: one page");
-}
+BOOL CVorn_305q_showView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info); }
+
+void CVorn_305q_showView::OnBeginPrinting(HDC, CPrintInfo*) {}
+
+void CVorn_305q_showView::OnPrint(HDC, CPrintInfo*) {}
+
+void CVorn_305q_showView::OnEndPrinting(HDC, CPrintInfo*) {}
 
 void CVorn_305q_showView::OnDestroy() {
     // The card first, while the control still exists; then the events; then the control,

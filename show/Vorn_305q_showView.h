@@ -55,6 +55,11 @@ public:
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The framework's print dialog; the page is blank: nothing is drawn on it.
+    BOOL OnPreparePrinting(CPrintInfo* info) override;
+    void OnBeginPrinting(HDC dc, CPrintInfo* info) override;
+    void OnPrint(HDC dc, CPrintInfo* info) override;
+    void OnEndPrinting(HDC dc, CPrintInfo* info) override;
 
 private:
     // In-process tests stand in for a card that opened.
@@ -83,7 +88,6 @@ private:
     void SendAxisConfig(const AxisConfig& config, int card, int nAxis);
     AxisConfig* FindOrAddConfig(bool reset);
     void OnUpdatePageCommand(bool& enable) const;
-    void OnFilePrint(bool withDialog);
     void OnDestroy();
 
     CVorn_305q m_control;

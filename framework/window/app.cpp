@@ -1,10 +1,12 @@
 #include "app.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <ole2.h>
 
 #include "dialog.h"
 #include "document.h"
+#include "error_text.h"
 #include "frame_wnd.h"
 #include "trace.h"
 
@@ -161,6 +163,9 @@ bool CWinApp::OnCommand(UINT id, UINT, HWND) {
         case ID_FILE_OPEN:
             OnFileOpen();
             return true;
+        case ID_FILE_PRINT_SETUP:
+            OnFilePrintSetup();
+            return true;
         default:
             return false;
     }
@@ -216,6 +221,10 @@ void CWinApp::AddDocTemplate(std::unique_ptr<CSingleDocTemplate> docTemplate) {
 }
 
 BOOL CWinApp::ProcessShellCommand(const CCommandLineInfo& info) {
+    if (info.m_nShellCommand == CCommandLineInfo::AppUnregister) {
+        Unregister();
+        return FALSE;
+    }
     if (!info.ShowsMainWindow() && info.m_nShellCommand != CCommandLineInfo::FilePrint &&
         info.m_nShellCommand != CCommandLineInfo::FilePrintTo) {
         Trace(L"Start-up switch without a main window: the program ends");
@@ -229,8 +238,10 @@ BOOL CWinApp::ProcessShellCommand(const CCommandLineInfo& info) {
         info.m_nShellCommand == CCommandLineInfo::FileNew ? nullptr : info.m_strFileName.c_str();
     if (m_docTemplate->OpenDocumentFile(path) == nullptr) return FALSE;
     if (print) {
-        // One page to the default printer, then the program ends.
+        // One page to the printer named, or to the chosen or default one; then the end.
+        m_pCmdInfo = &info;
         SendMessageW(m_pMainWnd->GetSafeHwnd(), WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
+        m_pCmdInfo = nullptr;
         return FALSE;
     }
     return m_pMainWnd != nullptr;
@@ -254,4 +265,37 @@ void CWinApp::OnFileOpen() {
     if (!GetOpenFileNameW(&ofn)) return;
     file.resize(wcsnlen(file.c_str(), file.size()));
     m_docTemplate->OpenDocumentFile(file.c_str());
+}
+
+bool CWinApp::Unregister() {
+    // Without a registry key the profile is nowhere in the registry: nothing to remove.
+    if (m_registryKey.empty() || m_appName.empty()) return true;
+    const std::wstring key = ProfileKeyPath();
+    const LSTATUS status = RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
+        TraceText(L"profile removed: HKEY_CURRENT_USER\\" + key);
+        return true;
+    }
+    TraceText(L"profile not removed: HKEY_CURRENT_USER\\" + key + L", error " +
+              std::to_wstring(status));
+    AfxMessageBox(L"无法删除程序的设置：\nHKEY_CURRENT_USER\\" + key + L"\n原因：" +
+                  SystemErrorText(static_cast<DWORD>(status)));
+    return false;
+}
+
+void CWinApp::OnFilePrintSetup() {
+    if (!AnyPrinterInstalled()) {
+        // Said once, here: the platform's setup dialog would warn and then fail as well.
+        CPrinterResult none;
+        none.error = PDERR_NODEVICES;
+        ReportPrinterFailure(L"print setup", none);
+        return;
+    }
+    const HWND owner = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    const CPrinterResult result = m_printer.RunDialog(owner, PD_PRINTSETUP | PD_NOWARNING);
+    if (!result.chosen) {
+        ReportPrinterFailure(L"print setup", result);
+        return;
+    }
+    TraceText(L"print setup: " + result.device);
 }

@@ -10,6 +10,7 @@
 
 #include "cmd_target.h"
 #include "command_line.h"
+#include "printer_choice.h"
 #include "recent_file_list.h"
 
 class CFrameWnd;
@@ -22,6 +23,7 @@ constexpr UINT ID_FILE_SAVE = 57603;
 constexpr UINT ID_FILE_PRINT_SETUP = 57606;
 constexpr UINT ID_FILE_PRINT = 57607;
 constexpr UINT ID_FILE_PRINT_DIRECT = 57608;
+constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
 constexpr UINT ID_APP_ABOUT = 57664;
 constexpr UINT AFX_IDS_APP_TITLE = 57344;
 constexpr UINT AFX_IDS_IDLEMESSAGE = 57345;
@@ -57,11 +59,19 @@ public:
 
     void AddDocTemplate(std::unique_ptr<CSingleDocTemplate> docTemplate);
     CSingleDocTemplate* DocTemplate() const { return m_docTemplate.get(); }
-    // New, open, print: false when the command leaves no main window.
+    // New, open, print, unregister: false when the command leaves no main window.
     BOOL ProcessShellCommand(const CCommandLineInfo& info);
+    // Removes the program's profile key with everything under it; a failure is said.
+    bool Unregister();
 
     void OnFileNew();
     void OnFileOpen();
+    // The print dialog in its setup form; the printer chosen serves the run from then on.
+    void OnFilePrintSetup();
+    CPrinterChoice& Printer() { return m_printer; }
+
+    // The command line while its print command runs (the printer it names), else null.
+    const CCommandLineInfo* m_pCmdInfo = nullptr;
 
     // From the moment the main window starts to close: the focus that moves while the
     // windows go is not the operator's doing.
@@ -87,6 +97,7 @@ private:
     std::wstring m_appName;
     std::wstring m_registryKey;
     CRecentFileList m_recentFiles{0};
+    CPrinterChoice m_printer;
     std::unique_ptr<CSingleDocTemplate> m_docTemplate;
     bool m_oleInitialized = false;
     bool m_bClosing = false;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "cmd_target.h"
@@ -12,6 +13,8 @@
 class CDialog;
 class CDocument;
 class CFrameWnd;
+class CPreviewView;
+struct CPrintInfo;
 
 class CDataExchange {
 public:
@@ -105,10 +108,12 @@ private:
     bool m_bReportingFailure = false;
 };
 
-// The view: a child dialog from a template, filling the frame's client area.
+// The view: a child dialog from a template, filling the frame's client area; it prints
+// and previews its pages (print_view.cpp).
 class CFormView : public CDialog {
 public:
-    explicit CFormView(UINT templateId) : CDialog(templateId) {}
+    explicit CFormView(UINT templateId);
+    ~CFormView() override;
 
     using CWnd::Create;
     virtual BOOL Create(CFrameWnd* parent, UINT id, CCreateContext* context);
@@ -127,6 +132,14 @@ public:
     bool OnUpdateCommand(UINT id, bool& enable) override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
+    // The framework's print commands, for the derived view to route to: print with the
+    // print dialog (57607), without it (57608), and print preview (57609).
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    // A print preview shows in this view's place.
+    bool IsPreviewing() const;
+
     static const CRuntimeClass classCFormView;
     const CRuntimeClass* GetRuntimeClass() const override { return &classCFormView; }
 
@@ -134,8 +147,28 @@ protected:
     void OnOK() override {}
     void OnCancel() override {}
 
+    // Before a print or a preview: puts the printer into info; FALSE ends it (the default
+    // is DoPreparePrinting).
+    virtual BOOL OnPreparePrinting(CPrintInfo* info);
+    // The framework's preparation: the print dialog, or without it the printer chosen in
+    // this run (the default one while none is chosen), or the printer the command line
+    // names. A failure is said; FALSE then, and when the operator cancels.
+    BOOL DoPreparePrinting(CPrintInfo* info);
+    // Around the pages of a print or preview, with the printer's device context.
+    virtual void OnBeginPrinting(HDC dc, CPrintInfo* info);
+    virtual void OnEndPrinting(HDC dc, CPrintInfo* info);
+    // Draws a page into dc (the printer's, or the preview's mapped to the page shown);
+    // info->m_rectDraw is the page's printable area.
+    virtual void OnPrint(HDC dc, CPrintInfo* info);
+
 private:
+    friend class CPreviewView;
+
+    void PrintPages(bool direct);
+
     CDocument* m_pDocument = nullptr;
     CFrameWnd* m_pFrame = nullptr;
     HWND m_hWndSavedFocus = nullptr;
+    // The last preview; its window is gone once it has ended.
+    std::unique_ptr<CPreviewView> m_preview;
 };

@@ -8,6 +8,7 @@
 #include "bars.h"
 #include "dialog.h"
 #include "document.h"
+#include "print_preview.h"
 #include "trace.h"
 #include "window_class.h"
 
@@ -134,7 +135,9 @@ void CFrameWnd::RecalcLayout() {
     GetClientRect(hwnd, &client);
     int top = client.top;
     int bottom = client.bottom;
-    if (const HWND toolBar = GetDlgItem(hwnd, AFX_IDW_TOOLBAR)) {
+    const HWND toolBar = GetDlgItem(hwnd, AFX_IDW_TOOLBAR);
+    // A tool bar hidden for a print preview leaves its place to it.
+    if (toolBar != nullptr && (GetWindowLongW(toolBar, GWL_STYLE) & WS_VISIBLE) != 0) {
         SendMessageW(toolBar, TB_AUTOSIZE, 0, 0);
         RECT rect = {};
         GetWindowRect(toolBar, &rect);
@@ -146,14 +149,23 @@ void CFrameWnd::RecalcLayout() {
         GetWindowRect(statusBar, &rect);
         bottom -= rect.bottom - rect.top;
     }
-    if (m_view != nullptr && m_view->GetSafeHwnd() != nullptr) {
-        MoveWindow(m_view->GetSafeHwnd(), client.left, top, client.right - client.left,
-                   bottom > top ? bottom - top : 0, TRUE);
+    for (const CWnd* pane :
+         {static_cast<const CWnd*>(m_view.get()), static_cast<const CWnd*>(m_pPreview)}) {
+        if (pane != nullptr && pane->GetSafeHwnd() != nullptr) {
+            MoveWindow(pane->GetSafeHwnd(), client.left, top, client.right - client.left,
+                       bottom > top ? bottom - top : 0, TRUE);
+        }
     }
 }
 
+CCmdTarget* CFrameWnd::FirstCommandTarget() const {
+    if (m_pPreview != nullptr) return m_pPreview;
+    return m_view.get();
+}
+
 bool CFrameWnd::RouteUpdate(UINT id, bool& enable) {
-    if (m_view != nullptr && m_view->OnUpdateCommand(id, enable)) return true;
+    CCmdTarget* const first = FirstCommandTarget();
+    if (first != nullptr && first->OnUpdateCommand(id, enable)) return true;
     if (OnUpdateCommand(id, enable)) return true;
     return AfxGetApp() != nullptr && AfxGetApp()->OnUpdateCommand(id, enable);
 }
@@ -169,7 +181,8 @@ BOOL CFrameWnd::OnCmdMsg(UINT id, UINT code, HWND control) {
         Trace(L"command %u refused: disabled", id);
         return TRUE;
     }
-    if (m_view != nullptr && m_view->OnCommand(id, code, control)) return TRUE;
+    CCmdTarget* const first = FirstCommandTarget();
+    if (first != nullptr && first->OnCommand(id, code, control)) return TRUE;
     if (CDocument* const doc = GetActiveDocument()) {
         if (doc->OnCommand(id, code, control)) return TRUE;
     }
@@ -290,6 +303,10 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             RecalcLayout();
             return 0;
         case WM_SETFOCUS:
+            if (m_pPreview != nullptr && m_pPreview->GetSafeHwnd() != nullptr) {
+                SetFocus(m_pPreview->GetSafeHwnd());
+                return 0;
+            }
             if (m_view != nullptr && m_view->GetSafeHwnd() != nullptr) {
                 SetFocus(m_view->GetSafeHwnd());
                 return 0;

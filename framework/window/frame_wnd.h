@@ -14,6 +14,7 @@
 struct CCreateContext;
 class CDocument;
 class CFormView;
+class CPreviewView;
 
 constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
 constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
@@ -28,6 +29,10 @@ public:
     BOOL LoadFrame(UINT resourceId, DWORD style, CCreateContext* context);
     CFormView* GetActiveView() const { return m_view.get(); }
     CDocument* GetActiveDocument() const;
+    // A print preview standing in for the view (null when it ends): it takes the view's
+    // place in the layout, the focus and the first turn at commands.
+    void SetPreview(CPreviewView* preview) { m_pPreview = preview; }
+    CPreviewView* GetPreview() const { return m_pPreview; }
 
     // Places the bars and the view in the client area.
     void RecalcLayout();
@@ -59,6 +64,8 @@ protected:
     void PostNcDestroy() override;
 
 private:
+    // The preview while it shows, else the view.
+    CCmdTarget* FirstCommandTarget() const;
     bool RouteUpdate(UINT id, bool& enable);
     // The tool bar or the status bar (by id) for the idle pass, or null.
     HWND IdleBar(UINT id);
@@ -70,6 +77,7 @@ private:
     HACCEL m_hAccel = nullptr;
     CCreateContext* m_pContext = nullptr;
     std::unique_ptr<CFormView> m_view;
+    CPreviewView* m_pPreview = nullptr;   // owned by the view
     std::map<UINT, bool> m_commandState;  // last applied enabling
     UINT m_promptId = 0;                  // command whose prompt is shown, 0 idle
     bool m_barPrompt = false;             // that prompt is a tool bar button's

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "test_printer.h"
 #include "vorn_305q_wrapper.h"
 
 namespace {
@@ -121,82 +122,6 @@ int CountDescendants(HWND parent, int id) {
     }
     return count;
 }
-
-// A PostScript printer of Wine's own driver on the given port (a file of this machine, by
-// its Unix path, or a device port), made the default for as long as the object lives;
-// Installed() tells whether the prefix took it.
-class CTestPrinter {
-public:
-    explicit CTestPrinter(const std::wstring& port) : m_port(port) {
-        wchar_t driverDir[MAX_PATH] = {};
-        DWORD needed = 0;
-        if (m_port.empty() ||
-            !GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(driverDir),
-                                        sizeof driverDir, &needed))
-            return;
-        // The driver needs a description of the printer: one page size is enough.
-        const std::wstring versionDir = std::wstring(driverDir) + L"\\3";
-        CreateDirectoryW(versionDir.c_str(), nullptr);
-        static const char kPpd[] =
-            "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
-            "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n"
-            "*PCFileName: \"VORNTEST.PPD\"\n*Manufacturer: \"Vorn\"\n"
-            "*ModelName: \"Vorn Test Printer\"\n*NickName: \"Vorn Test Printer\"\n"
-            "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n"
-            "*DefaultResolution: 300dpi\n*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
-            "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
-            "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
-            "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
-        CHandle ppd(CreateFileW((versionDir + L"\\vorn-test.ppd").c_str(), GENERIC_WRITE, 0,
-                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (ppd.Get() == INVALID_HANDLE_VALUE ||
-            !WriteFile(ppd.Get(), kPpd, sizeof kPpd - 1, &written, nullptr))
-            return;
-        ppd.Reset();
-        DRIVER_INFO_3W driver = {};
-        driver.cVersion = 3;
-        driver.pName = const_cast<wchar_t*>(kName);
-        driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
-        driver.pDataFile = const_cast<wchar_t*>(L"vorn-test.ppd");
-        driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
-        if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) return;
-        HKEY ports = nullptr;
-        if (RegCreateKeyW(HKEY_LOCAL_MACHINE,
-                          L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
-                          &ports) == ERROR_SUCCESS) {
-            RegSetValueExW(ports, m_port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
-                           sizeof(wchar_t));
-            RegCloseKey(ports);
-        }
-        PRINTER_INFO_2W info = {};
-        info.pPrinterName = const_cast<wchar_t*>(kName);
-        info.pPortName = &m_port[0];
-        info.pDriverName = const_cast<wchar_t*>(kName);
-        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        const HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-        if (printer == nullptr) return;
-        ClosePrinter(printer);
-        m_installed = SetDefaultPrinterW(kName) != FALSE;
-    }
-    ~CTestPrinter() {
-        HANDLE printer = nullptr;
-        if (OpenPrinterW(const_cast<wchar_t*>(kName), &printer, nullptr)) {
-            DeletePrinter(printer);
-            ClosePrinter(printer);
-        }
-    }
-    CTestPrinter(const CTestPrinter&) = delete;
-    CTestPrinter& operator=(const CTestPrinter&) = delete;
-
-    bool Installed() const { return m_installed; }
-
-private:
-    static constexpr wchar_t kName[] = L"Vorn Test Printer";
-    std::wstring m_port;
-    bool m_installed = false;
-};
 
 // The lines of a file that start with prefix.
 int CountLinesStarting(const std::wstring& path, const std::string& prefix) {
