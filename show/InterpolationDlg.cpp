@@ -58,6 +58,8 @@ void CLinearDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_TARGET_Y, m_editTargetY);
     DDX_Control(pDX, IDC_TARGET_X, m_editTargetX);
     DDX_Control(pDX, IDC_ACC_TIME, m_editAccTime);
+    DDX_Control(pDX, IDC_START_SPEED, m_editStartSpeed);
+    DDX_Control(pDX, IDC_RUN_SPEED, m_editMaxSpeed);
     DDX_Fields(pDX, kLinearFields, m_values);
 }
 
@@ -86,6 +88,8 @@ void CCircleDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_TARGET_Y, m_editCenterY);
     DDX_Control(pDX, IDC_TARGET_X, m_editCenterX);
     DDX_Control(pDX, IDC_ACC_TIME, m_editAccTime);
+    DDX_Control(pDX, IDC_RUN_SPEED, m_editMaxSpeed);
+    DDX_Control(pDX, IDC_START_SPEED, m_editStartSpeed);
     DDX_Fields(pDX, kCircleFields, m_values);
 }
 

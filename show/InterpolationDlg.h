@@ -58,6 +58,9 @@ public:
     CLongEdit m_editTargetY;
     CLongEdit m_editTargetX;
     CFloatEdit m_editAccTime;
+    // The digits-only speed edits, for what is pasted into them.
+    CDigitsEdit m_editStartSpeed;
+    CDigitsEdit m_editMaxSpeed;
     LinearPanelValues m_values;  // kLinearFields
 
 protected:
@@ -75,6 +78,8 @@ public:
     CLongEdit m_editCenterY;
     CLongEdit m_editCenterX;
     CFloatEdit m_editAccTime;
+    CDigitsEdit m_editMaxSpeed;
+    CDigitsEdit m_editStartSpeed;
     CirclePanelValues m_values;  // kCircleFields
 
 protected:

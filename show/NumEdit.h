@@ -1,6 +1,7 @@
-// Edits that let through only the typed characters that can build a number, and a push
-// button that tells its parent about presses and releases. Text that arrives otherwise
-// (pasted, set by the owner) is not filtered: the owner's data exchange checks it.
+// Edits that let in only the characters that can build a number, and a push button that
+// tells its parent about presses and releases. A paste (WM_PASTE, the context menu's,
+// Ctrl+V, Shift+Insert) inserts only what typing its characters would; text the owner sets
+// is not filtered: the owner's data exchange checks it.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +21,16 @@ protected:
 class CLongEdit : public CEdit {
 public:
     ~CLongEdit() override = default;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+};
+
+// An edit of the platform's digits-only style, which filters typed characters itself but
+// not pasted ones.
+class CDigitsEdit : public CEdit {
+public:
+    ~CDigitsEdit() override = default;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -40,6 +40,10 @@ void COneAxisDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_IN_POS, m_staticInPos);
     DDX_Control(pDX, IDC_RUN_STATE, m_staticRunState);
     DDX_Control(pDX, IDC_ONEAXIS_TITLE, m_staticTitle);
+    DDX_Control(pDX, IDC_TOLERANCE, m_editTolerance);
+    DDX_Control(pDX, IDC_START_SPEED, m_editStartSpeed);
+    DDX_Control(pDX, IDC_RUN_SPEED, m_editRunSpeed);
+    DDX_Control(pDX, IDC_DISTANCE, m_editDistance);
     DDX_Fields(pDX, kOneAxisFields, m_values);
 }
 

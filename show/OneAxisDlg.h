@@ -44,6 +44,11 @@ public:
     CMyStatic m_staticInPos;
     CMyStatic m_staticRunState;
     CMyStatic m_staticTitle;
+    // The digits-only edits, for what is pasted into them.
+    CDigitsEdit m_editTolerance;
+    CDigitsEdit m_editStartSpeed;
+    CDigitsEdit m_editRunSpeed;
+    CDigitsEdit m_editDistance;
 
     // The page's values as the record's fields (kOneAxisFields); its card and axis are unused.
     MotionParams m_values;
