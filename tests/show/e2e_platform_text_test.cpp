@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "test_printer.h"
 #include "unix_shell.h"
 
 namespace {
@@ -262,67 +263,6 @@ std::vector<std::wstring> CutLabels(HWND dialog, HFONT font) {
     return cut;
 }
 
-// A printer of Wine's PostScript driver that prints to a file, for the print dialog.
-class CFilePrinter {
-public:
-    CFilePrinter() {
-        wchar_t driverDir[MAX_PATH] = {};
-        DWORD needed = 0;
-        if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(driverDir),
-                                        sizeof driverDir, &needed))
-            return;
-        const std::wstring ppd = std::wstring(driverDir) + L"\\vorn-text-test.ppd";
-        const std::string description =
-            "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*LanguageVersion: English\n"
-            "*ModelName: \"Vorn Text Printer\"\n*NickName: \"Vorn Text Printer\"\n"
-            "*DefaultPageSize: A4\n*PageSize A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-            "*DefaultImageableArea: A4\n*ImageableArea A4: \"18 18 577 824\"\n"
-            "*DefaultPaperDimension: A4\n*PaperDimension A4: \"595 842\"\n";
-        {
-            CHandle file(CreateFileW(ppd.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-            DWORD written = 0;
-            if (file.Get() == INVALID_HANDLE_VALUE ||
-                !WriteFile(file.Get(), description.data(), static_cast<DWORD>(description.size()),
-                           &written, nullptr))
-                return;
-        }
-        DRIVER_INFO_3W driver = {};
-        driver.cVersion = 3;
-        driver.pName = const_cast<wchar_t*>(kName);
-        driver.pEnvironment = const_cast<wchar_t*>(L"Windows x64");
-        driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
-        driver.pDataFile = const_cast<wchar_t*>(ppd.c_str());
-        driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
-        if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) return;
-        PRINTER_INFO_2W info = {};
-        info.pPrinterName = const_cast<wchar_t*>(kName);
-        info.pPortName = const_cast<wchar_t*>(L"FILE:");
-        info.pDriverName = const_cast<wchar_t*>(kName);
-        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        const HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-        if (printer == nullptr) return;
-        ClosePrinter(printer);
-        m_installed = SetDefaultPrinterW(kName) != FALSE;
-    }
-    ~CFilePrinter() {
-        HANDLE printer = nullptr;
-        if (OpenPrinterW(const_cast<wchar_t*>(kName), &printer, nullptr)) {
-            DeletePrinter(printer);
-            ClosePrinter(printer);
-        }
-    }
-    CFilePrinter(const CFilePrinter&) = delete;
-    CFilePrinter& operator=(const CFilePrinter&) = delete;
-
-    bool Installed() const { return m_installed; }
-
-private:
-    static constexpr wchar_t kName[] = L"Vorn Text Printer";
-    bool m_installed = false;
-};
-
 bool HavePrinter() {
     DWORD needed = 0;
     DWORD printers = 0;
@@ -416,7 +356,7 @@ TEST_F(PlatformTextTest, BoxesDrawTheirTextDark) {
 // With a printer: every label of the print dialog fits its control in the dialog's font;
 // the file dialog's too (it grows beyond its template, so only its font is compared).
 TEST_F(PlatformTextTest, ThePrintAndFileDialogsShowEveryLabelWhole) {
-    CFilePrinter printer;
+    CTestPrinter printer(L"FILE:", L"Vorn Text Printer");
     if (!printer.Installed()) GTEST_SKIP() << "no printer could be installed in this prefix";
     HWND frame = StartProgram();
     ASSERT_NE(frame, nullptr);
