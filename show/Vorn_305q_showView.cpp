@@ -8,12 +8,10 @@
 #include "TwoAxisDlg.h"
 #include "Vorn_305q_show.h"
 #include "app.h"
-#include "config_words.h"
 #include "document.h"
 #include "error_text.h"
 #include "format.h"
 #include "resource.h"
-#include "settings_file.h"
 #include "trace.h"
 #include "wnd_handle.h"
 
@@ -29,6 +27,17 @@ constexpr DISPID kFireInterrupt = 1;
 
 // Posted by the settings load, so that its message shows over the main window.
 constexpr UINT kReportUnreadSettings = WM_APP + 1;
+
+std::wstring SettingsPath() { return SettingsFilePath(theApp.m_strProgramDir); }
+
+// The notice with the system's wording of its error.
+std::wstring TextOf(const SettingsNotice& notice) {
+    return notice.Text(SystemErrorText(notice.error));
+}
+
+void TraceApplied(int card, int axis) {
+    Trace(L"configuration applied: card=%d axis=%d", card, axis);
+}
 
 bool IsPageCommand(UINT id) {
     switch (id) {
@@ -175,134 +184,68 @@ BOOL CVorn_305q_showView::OnSelectCard(int card) {
     return TRUE;
 }
 
-AxisConfig* CVorn_305q_showView::FindOrAddConfig(bool reset) {
-    AxisConfig* record = FindAxisConfig(m_configRecords, m_nCard, m_nAxis);
-    if (record == nullptr) {
-        m_configRecords.push_back(std::make_unique<AxisConfig>(MakeAxisConfig(m_nCard, m_nAxis)));
-        record = m_configRecords.back().get();
-    } else if (reset) {
-        ResetAxisConfig(*record);
-    }
-    return record;
-}
-
-bool CVorn_305q_showView::IsApplied(int card, int axis) const {
-    return m_applied.count({card, axis}) != 0;
-}
-
 void CVorn_305q_showView::SelectAxis() {
-    if (m_nCard < 0 || m_nAxis < 0) return;
-    AxisConfig* const record = FindOrAddConfig(false);
-    if (!IsApplied(m_nCard, m_nAxis)) ApplyAxisConfig(record);
-    m_pCurConfig = record;
-    SelectMotionParams();
-}
-
-void CVorn_305q_showView::SelectMotionParams() {
-    MotionParams* record = FindMotionParams(m_motionRecords, m_nCard, m_nAxis);
-    if (record == nullptr) {
-        m_motionRecords.push_back(
-            std::make_unique<MotionParams>(MakeMotionParams(m_nCard, m_nAxis)));
-        record = m_motionRecords.back().get();
-    }
-    m_pCurMotion = record;
+    if (m_records.SelectAxis(m_nCard, m_nAxis)) TraceApplied(m_nCard, m_nAxis);
 }
 
 void CVorn_305q_showView::EnsureApplied(int card, int axis) {
-    if (card < 0 || axis < 0 || m_bCardNotOpen || IsApplied(card, axis)) return;
-    AxisConfig* record = FindAxisConfig(m_configRecords, card, axis);
-    if (record == nullptr) {
-        m_configRecords.push_back(std::make_unique<AxisConfig>(MakeAxisConfig(card, axis)));
-        record = m_configRecords.back().get();
-    }
-    SendAxisConfig(*record, card, axis);
-}
-
-void CVorn_305q_showView::ApplyAxisConfig(AxisConfig* pConfig) {
-    SendAxisConfig(*pConfig, m_nCard, m_nAxis);
-}
-
-void CVorn_305q_showView::SendAxisConfig(const AxisConfig& config, int card, int nAxis) {
-    const AxisConfigWords words = ConfigWordsOf(config);
-    const auto axis = static_cast<short>(nAxis);
-    m_control.PulseOutMode(axis, words.pulseOutMode);
-    m_control.InputMode(axis, words.inputMode);
-    m_control.SignalAlmInp(axis, words.signalAlmInp);
-    m_control.SignalHardLmt(axis, words.signalHardLmt);
-    m_control.SignalOrg(axis, words.signalOrg);
-    m_control.LevelMode(axis, words.levelMode);
-    // The card ORs interrupt enables in: clear the old ones first.
-    m_control.CloseInterrupt(axis);
-    m_control.SetInterrupt(axis, words.interrupt);
-    m_applied.insert({card, nAxis});
-    Trace(L"configuration applied: card=%d axis=%d", card, nAxis);
+    if (!m_bCardNotOpen && m_records.EnsureApplied(card, axis)) TraceApplied(card, axis);
 }
 
 void CVorn_305q_showView::LoadSettings() {
-    const std::wstring path = SettingsFilePath(theApp.m_strProgramDir);
-    if (!RemoveStaleSettingsTemp(path)) Trace(L"settings: the old temporary file stays");
-    const SettingsLoad load = LoadSettingsFile(path, m_configRecords);
-    if (load.error != ERROR_SUCCESS) {
-        m_settingsReadError = load.error;
-        Trace(L"settings unreadable: error %lu", load.error);
+    const SettingsStart start = m_records.LoadSettings(SettingsPath());
+    if (start.staleTempKept) Trace(L"settings: the old temporary file stays");
+    if (start.load.error != ERROR_SUCCESS) {
+        Trace(L"settings unreadable: error %lu", start.load.error);
         // Said once the main window is up, over it.
         PostMessageW(GetSafeHwnd(), kReportUnreadSettings, 0, 0);
         return;
     }
-    Trace(L"settings loaded: %u records", static_cast<unsigned>(load.records));
+    Trace(L"settings loaded: %u records", static_cast<unsigned>(start.load.records));
 }
 
 void CVorn_305q_showView::ReportUnreadSettings() const {
-    AfxMessageBox(L"无法读取配置文件：\n" + SettingsFilePath(theApp.m_strProgramDir) + L"\n原因：" +
-                  SystemErrorText(m_settingsReadError) +
-                  L"\n其中的配置没有加载。保存配置时会先问您是否替换这个文件。");
+    AfxMessageBox(TextOf(m_records.UnreadSettingsNotice(SettingsPath())));
 }
 
 void CVorn_305q_showView::OnSaveConfig() {
-    if (m_configRecords.empty()) {
-        Trace(L"settings saved: no records, nothing written");
-        return;
-    }
-    const std::wstring path = SettingsFilePath(theApp.m_strProgramDir);
-    // A file that could not be read is the operator's until the operator gives it up; one
-    // that has gone since holds nothing to lose.
-    if (m_settingsReadError != ERROR_SUCCESS &&
-        GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        const int answer =
-            AfxMessageBox(L"配置文件在启动时无法读取，其中的配置没有加载：\n" + path + L"\n原因：" +
-                              SystemErrorText(m_settingsReadError) +
-                              L"\n保存会用本次的配置替换它，原有内容将丢失。是否保存？",
-                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-        if (answer != IDYES) {
-            Trace(L"settings not saved: the unread file is kept");
+    const std::wstring path = SettingsPath();
+    switch (m_records.SaveStart(path)) {
+        case SettingsSaveStart::kNothingToSave:
+            Trace(L"settings saved: no records, nothing written");
             return;
-        }
+        case SettingsSaveStart::kAskFirst:
+            if (AfxMessageBox(TextOf(m_records.ReplaceUnreadQuestion(path)),
+                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+                Trace(L"settings not saved: the unread file is kept");
+                return;
+            }
+            break;
+        case SettingsSaveStart::kWrite:
+            break;
     }
-    const SettingsSave save = SaveSettingsFile(path, m_configRecords);
+    const SettingsSave save = m_records.SaveSettings(path);
+    const auto records = static_cast<unsigned>(m_records.ConfigRecordCount());
     if (!save.written) {
-        Trace(L"settings saved: %u records, not written, error %lu",
-              static_cast<unsigned>(m_configRecords.size()), save.error);
-        const std::wstring where =
-            save.inTempFile ? L"（临时文件 " + SettingsTempPath(path) + L"）" : std::wstring();
-        AfxMessageBox(L"配置没有保存：\n" + path + L"\n原因" + where + L"：" +
-                      SystemErrorText(save.error) + L"\n原来的文件没有改动。");
+        Trace(L"settings saved: %u records, not written, error %lu", records, save.error);
+        AfxMessageBox(TextOf(CViewRecords::SaveFailedNotice(path, save)));
         return;
     }
-    m_settingsReadError = ERROR_SUCCESS;
-    Trace(L"settings saved: %u records written", static_cast<unsigned>(m_configRecords.size()));
+    Trace(L"settings saved: %u records written", records);
 }
 
 void CVorn_305q_showView::OnLoadDefaultConfig() {
     if (CardsAvailable() == 0) return;
-    AxisConfig* const record = FindOrAddConfig(true);
+    const AxisConfig* const record = m_records.LoadDefaultConfig(m_nCard, m_nAxis);
     Trace(L"defaults loaded: card=%d axis=%d", m_nCard, m_nAxis);
     if (m_bCardNotOpen) return;
-    ApplyAxisConfig(record);
+    m_records.ApplyAxisConfig(record, m_nCard, m_nAxis);
+    TraceApplied(m_nCard, m_nAxis);
     if (m_nPage == kConfigPage && ConfigPage() != nullptr) {
         ConfigPage()->LoadFromRecord();
         ConfigPage()->UpdateSummary();
     }
-    SelectMotionParams();
+    m_records.SelectMotionParams(m_nCard, m_nAxis);
     if (m_nPage == kOneAxisPage && OneAxisPage() != nullptr) OneAxisPage()->RefreshParams();
 }
 

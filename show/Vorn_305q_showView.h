@@ -1,18 +1,19 @@
 // The program's form view: it hosts the motion control (hidden) through the wrapper,
-// lists the cards in the frame's selectors, owns the configuration and motion records and
-// the three pages, opens the card for the first page that needs it, sends each pair's
-// configuration once, receives the control's event and closes the card when it goes.
+// lists the cards in the frame's selectors, owns the three pages and the records (kept and
+// sent by m_records), opens the card for the first page that needs it, routes the commands,
+// shows the settings file's boxes, receives the control's event and closes the card when it
+// goes.
 #pragma once
 
 #include <array>
 #include <memory>
-#include <set>
-#include <utility>
 
+#include "ControlConfigCalls.h"
 #include "PageHost.h"
 #include "axis_records.h"
 #include "dialog.h"
 #include "event_sink.h"
+#include "view_records.h"
 #include "vorn_305q_wrapper.h"
 
 class CMainFrame;
@@ -42,13 +43,13 @@ public:
     BOOL OnSelectCard(int card) override;
     void SelectAxis() override;
     void EnsureApplied(int card, int axis) override;
-    AxisConfig* CurrentConfig() const override { return m_pCurConfig; }
-    MotionParams* CurrentMotion() const override { return m_pCurMotion; }
+    AxisConfig* CurrentConfig() const override { return m_records.CurrentConfig(); }
+    MotionParams* CurrentMotion() const override { return m_records.CurrentMotion(); }
     CVorn_305q& Control() override { return m_control; }
     bool IsCardOpen() const override { return m_bCardNotOpen == 0; }
 
     // The pair's configuration went to the card in this run.
-    bool IsApplied(int card, int axis) const;
+    bool IsApplied(int card, int axis) const { return m_records.IsApplied(card, axis); }
 
     static const CRuntimeClass classCVorn_305q_showView;
     const CRuntimeClass* GetRuntimeClass() const override { return &classCVorn_305q_showView; }
@@ -79,28 +80,18 @@ private:
     // view, sizes it to client and keeps it.
     template <class TPage>
     void CreatePage(int page, const RECT& client);
-    void SelectMotionParams();
     void LoadSettings();
     void ReportUnreadSettings() const;
     void OnSaveConfig();
     void OnLoadDefaultConfig();
-    void ApplyAxisConfig(AxisConfig* pConfig);
-    void SendAxisConfig(const AxisConfig& config, int card, int nAxis);
-    AxisConfig* FindOrAddConfig(bool reset);
     void OnUpdatePageCommand(bool& enable) const;
     void OnDestroy();
 
     CVorn_305q m_control;
+    CControlConfigCalls m_configCalls{m_control};
+    CViewRecords m_records{m_configCalls};
     CEventSink m_sink;
     bool m_bInitialUpdateDone = false;  // the one-time steps ran
-    AxisConfigList m_configRecords;     // the settings file's first, in file order
-    // Why the settings file could not be read at start; until a save replaces it with the
-    // operator's consent.
-    DWORD m_settingsReadError = ERROR_SUCCESS;
-    AxisConfig* m_pCurConfig = nullptr;  // in m_configRecords, or null
-    MotionParamsList m_motionRecords;
-    MotionParams* m_pCurMotion = nullptr;     // in m_motionRecords, or null
-    std::set<std::pair<int, int>> m_applied;  // (card, axis) pairs sent in this run
     int m_bCardNotOpen = 1;
     int m_nCard = 0;
     int m_nAxis = 0;
