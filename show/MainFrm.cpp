@@ -139,6 +139,10 @@ void CMainFrame::KeepTitle() {
     if (frame.Text() != kTitle) frame.SetText(kTitle);
 }
 
+void CMainFrame::OnUpdateFrameTitle() {
+    if (GetSafeHwnd() != nullptr) KeepTitle();
+}
+
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_GETMINMAXINFO: {

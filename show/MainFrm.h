@@ -15,6 +15,8 @@ public:
     void FillCardSelector(short nCount);
     BOOL HasCards() const { return m_bCardsListed != 0 ? TRUE : FALSE; }
     void EnableAxisSelector(BOOL bEnable);
+    // The document's name never shows: the frame keeps its own title.
+    void OnUpdateFrameTitle() override;
 
     static const CRuntimeClass classCMainFrame;
     const CRuntimeClass* GetRuntimeClass() const override { return &classCMainFrame; }
