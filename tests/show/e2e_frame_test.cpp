@@ -1,10 +1,13 @@
-// The demonstration program's frame end to end, without a window manager: the fixed title
-// stays after a new document and after an opened file, with no change of activation to set
-// it again.
+// The demonstration program's frame end to end, without a window manager:
+//  - the fixed title stays after a new document and after an opened file, with no change
+//    of activation to set it again;
+//  - the about box, a modal dialog that does not place itself, opens centred over the frame
+//    wherever the frame stands.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -13,8 +16,10 @@
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
+const wchar_t kAboutTitle[] = L"关于 Vorn_305q_show";
 constexpr DWORD kWait = 20000;
 constexpr int kCardSelector = 32777;
+constexpr UINT kAboutCommand = 57664;
 
 class FrameTest : public ::testing::Test {
 protected:
@@ -71,6 +76,37 @@ TEST_F(FrameTest, TheTitleStaysFixedAfterNewAndOpenWithoutAnActivation) {
     ASSERT_TRUE(Answers(frame, kWait));
     EXPECT_EQ(GetForegroundWindow(), frame);
     EXPECT_EQ(WindowText(frame), kTitle);
+    CloseProgram(frame);
+}
+
+TEST_F(FrameTest, TheAboutBoxOpensCentredOverTheFrame) {
+    HWND frame = StartProgram();
+    ASSERT_NE(frame, nullptr);
+    // Away from the screen's centre, where a box centred on the screen would also land.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    for (const POINT corner :
+         {POINT{work.left + 10, work.top + 20},
+          POINT{work.right - 10 - (WindowRect(frame).right - WindowRect(frame).left),
+                work.top + 40}}) {
+        SetWindowPos(frame, nullptr, corner.x, corner.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT outer = WindowRect(frame);
+        ASSERT_EQ(outer.left, corner.x);
+        ASSERT_EQ(outer.top, corner.y);
+
+        PostMessageW(frame, WM_COMMAND, kAboutCommand, 0);
+        HWND about = m_program->WaitForDialog(kWait, kAboutTitle);
+        ASSERT_NE(about, nullptr);
+        const RECT box = WindowRect(about);
+        // Centres compared doubled, so that no half pixel is lost: within 3 pixels.
+        EXPECT_LE(std::abs((box.left + box.right) - (outer.left + outer.right)), 6)
+            << box.left << "," << box.top << " over " << outer.left << "," << outer.top;
+        EXPECT_LE(std::abs((box.top + box.bottom) - (outer.top + outer.bottom)), 6)
+            << box.left << "," << box.top << " over " << outer.left << "," << outer.top;
+        ASSERT_TRUE(CloseDialog(about));
+        ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    }
     CloseProgram(frame);
 }
 
