@@ -34,9 +34,14 @@ private:
     void OnSelendokCard();
     void OnSelendokAxis();
     void KeepTitle();
+    bool SizeRecorded() const;
+    // Once: KeepRecordedSize after the messages queued now.
+    void PostKeepRecordedSize();
+    void KeepRecordedSize();
     CVorn_305q_showView* View() const;
 
     CStatusBar m_wndStatusBar;
     CMyToolBar m_wndToolBar;
     int m_bCardsListed = 0;
+    bool m_bKeepSizePosted = false;
 };
