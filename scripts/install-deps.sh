@@ -6,6 +6,7 @@ packages=(
   libwine-dev wine64 xvfb xauth googletest cmake ninja-build imagemagick
   fonts-arphic-gbsn00lp fonts-arphic-uming fonts-arphic-gkai00mp fonts-wine
   python3-fonttools locales
+  openbox wmctrl xdotool x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

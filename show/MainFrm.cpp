@@ -19,6 +19,10 @@ constexpr UINT kButtons[] = {ID_CARD_SELECTOR,     ID_AXIS_SELECTOR, ID_CONFIG, 
 
 constexpr UINT kIndicators[] = {0, 0xE701, 0xE702, 0xE703};
 
+// Posted to the frame: bring it back to its recorded size, after the event that asked for
+// another one.
+constexpr UINT kKeepRecordedSize = WM_APP + 1;
+
 constexpr DWORD kToolBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
                                 CBRS_FLYBY | CBRS_SIZE_DYNAMIC;
 static_assert(kToolBarStyle == 0x50402834, "the tool bar's style value");
@@ -139,11 +143,58 @@ void CMainFrame::KeepTitle() {
     if (frame.Text() != kTitle) frame.SetText(kTitle);
 }
 
+void CMainFrame::OnUpdateFrameTitle() {
+    if (GetSafeHwnd() != nullptr) KeepTitle();
+}
+
+bool CMainFrame::SizeRecorded() const { return theApp.m_nFrameWidth != 0; }
+
+void CMainFrame::PostKeepRecordedSize() {
+    if (!m_bKeepSizePosted) {
+        m_bKeepSizePosted = PostMessageW(GetSafeHwnd(), kKeepRecordedSize, 0, 0) != FALSE;
+    }
+}
+
+void CMainFrame::KeepRecordedSize() {
+    m_bKeepSizePosted = false;
+    const HWND frame = GetSafeHwnd();
+    if (!SizeRecorded() || IsIconic(frame)) return;
+    Trace(L"frame size kept: %dx%d", theApp.m_nFrameWidth, theApp.m_nFrameHeight);
+    // A window manager holds a maximized window at its own size, whatever the frame allows.
+    if (IsZoomed(frame)) {
+        ShowWindow(SW_RESTORE);
+        return;
+    }
+    SetWindowPos(frame, nullptr, 0, 0, theApp.m_nFrameWidth, theApp.m_nFrameHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+        case WM_WINDOWPOSCHANGING: {
+            // The size limits below keep the window's rectangle, but when the window manager
+            // asked for the size, its window already has it and is not told of the refusal:
+            // setting the size again once that event is over tells it.
+            auto* const pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            const HWND frame = GetSafeHwnd();
+            if (SizeRecorded() && (pos->flags & SWP_NOSIZE) == 0 && !IsIconic(frame) &&
+                (pos->cx != theApp.m_nFrameWidth || pos->cy != theApp.m_nFrameHeight)) {
+                // A left or top border dragged there moves that edge alone: the window stays.
+                if ((pos->flags & SWP_NOMOVE) == 0 && !IsZoomed(frame)) {
+                    const RECT now = CWndHandle(frame).WindowRect();
+                    if (pos->x != now.left && pos->x + pos->cx == now.right) pos->x = now.left;
+                    if (pos->y != now.top && pos->y + pos->cy == now.bottom) pos->y = now.top;
+                }
+                PostKeepRecordedSize();
+            }
+            return CFrameWnd::WindowProc(msg, wParam, lParam);
+        }
+        case kKeepRecordedSize:
+            KeepRecordedSize();
+            return 0;
         case WM_GETMINMAXINFO: {
             auto* const info = reinterpret_cast<MINMAXINFO*>(lParam);
-            if (theApp.m_nFrameWidth != 0) {
+            if (SizeRecorded()) {
                 const POINT size = {theApp.m_nFrameWidth, theApp.m_nFrameHeight};
                 info->ptMaxSize = size;
                 info->ptMinTrackSize = size;

@@ -15,6 +15,8 @@ public:
     void FillCardSelector(short nCount);
     BOOL HasCards() const { return m_bCardsListed != 0 ? TRUE : FALSE; }
     void EnableAxisSelector(BOOL bEnable);
+    // The document's name never shows: the frame keeps its own title.
+    void OnUpdateFrameTitle() override;
 
     static const CRuntimeClass classCMainFrame;
     const CRuntimeClass* GetRuntimeClass() const override { return &classCMainFrame; }
@@ -32,9 +34,14 @@ private:
     void OnSelendokCard();
     void OnSelendokAxis();
     void KeepTitle();
+    bool SizeRecorded() const;
+    // Once: KeepRecordedSize after the messages queued now.
+    void PostKeepRecordedSize();
+    void KeepRecordedSize();
     CVorn_305q_showView* View() const;
 
     CStatusBar m_wndStatusBar;
     CMyToolBar m_wndToolBar;
     int m_bCardsListed = 0;
+    bool m_bKeepSizePosted = false;
 };

@@ -1,5 +1,7 @@
 #include "dialog.h"
 
+#include <algorithm>
+
 #include "app.h"
 #include "document.h"
 #include "format.h"
@@ -117,6 +119,28 @@ bool IsDialogContainer(HWND hwnd) {
     return wcscmp(name, L"#32770") == 0;
 }
 
+// Over the owner while it is shown and not minimised, else over the work area; kept
+// inside the work area of the owner's monitor.
+void CentreOverOwner(HWND dialog) {
+    const HWND owner = GetWindow(dialog, GW_OWNER);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner != nullptr ? owner : dialog, MONITOR_DEFAULTTONEAREST),
+                    &monitor);
+    const RECT& area = monitor.rcWork;
+    RECT over = area;
+    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &over);
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    int x = over.left + (over.right - over.left - width) / 2;
+    int y = over.top + (over.bottom - over.top - height) / 2;
+    x = std::max<int>(area.left, std::min<int>(x, area.right - width));
+    y = std::max<int>(area.top, std::min<int>(y, area.bottom - height));
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 HWND FirstVisibleTabStop(HWND parent) {
@@ -196,8 +220,20 @@ LRESULT CDialog::DefWindowProc(UINT msg, WPARAM, LPARAM) {
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_INITDIALOG:
-            return OnInitDialog();
+        case WM_INITDIALOG: {
+            const HWND hwnd = GetSafeHwnd();
+            RECT placed = {};
+            GetWindowRect(hwnd, &placed);
+            const BOOL result = OnInitDialog();
+            // A dialog that has not placed itself opens centred over its owner, not at its
+            // template's place by the owner's corner. Pages and panels stay where their
+            // parent put them.
+            RECT now = {};
+            if (GetWindowRect(hwnd, &now) && !IsChildWindow(hwnd) && EqualRect(&placed, &now)) {
+                CentreOverOwner(hwnd);
+            }
+            return result;
+        }
         case WM_SETFOCUS:
             if (!IsChildWindow(GetSafeHwnd())) return Default();
             OnSetFocus();

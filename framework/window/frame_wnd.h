@@ -38,7 +38,9 @@ public:
     void RecalcLayout();
     // Runs the view's initial update and sets the title.
     void InitialUpdateFrame(CDocument* doc);
-    void OnUpdateFrameTitle();
+    // Called whenever the document's title may have changed: base, "<document> - <title
+    // of the frame's resource>".
+    virtual void OnUpdateFrameTitle();
     void CenterWindow();
 
     // Asks the command chain about every tool bar button and top-level menu item, and

@@ -1,11 +1,12 @@
 // The window layer with real windows: routing to C++ handlers, subclassing and its end,
 // window classes registered from two threads at once, timers, the frame's command
-// routing, data exchange with its parse-failure behaviour, and where the dialog procedure
-// puts each answer.
+// routing, data exchange with its parse-failure behaviour, where the dialog procedure
+// puts each answer, and where a dialog opens.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <ios>
 #include <string>
 #include <thread>
@@ -550,6 +551,78 @@ TEST(DialogResults, AnInitialisationAnsweringFalseKeepsTheFocusWhereItIs) {
     EXPECT_EQ(GetFocus(), GetDlgItem(takes.GetSafeHwnd(), 501));
     takes.DestroyWindow();
     keeps.DestroyWindow();
+    owner.DestroyWindow();
+}
+
+// Where a dialog stands once its initialisation is over: it notes its rectangle and ends.
+// Given a place, its own initialisation puts it there.
+class CPlacementDialog : public CDialog {
+public:
+    CPlacementDialog(UINT templateId, const POINT* place) : CDialog(templateId), m_place(place) {}
+    RECT seen = {};
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = CDialog::OnInitDialog();
+        if (m_place != nullptr) {
+            SetWindowPos(GetSafeHwnd(), nullptr, m_place->x, m_place->y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER);
+        }
+        PostMessageW(GetSafeHwnd(), kPing, 0, 0);
+        return result;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg != kPing) return CDialog::WindowProc(msg, wParam, lParam);
+        seen = CWndHandle(GetSafeHwnd()).WindowRect();
+        EndDialog(IDOK);
+        return 0;
+    }
+
+private:
+    const POINT* const m_place;
+};
+
+// Twice the centre, so that no half pixel is lost.
+POINT DoubledCentre(const RECT& rect) { return {rect.left + rect.right, rect.top + rect.bottom}; }
+
+TEST(DialogPlacement, AModalDialogOpensCentredOverItsOwnerUnlessItPlacedItself) {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    CProbeWnd owner;
+    ASSERT_TRUE(RegisterTestClass(L"PlacementOwner"));
+    // Off the screen's centre, where a dialog centred on the screen would also be.
+    ASSERT_TRUE(owner.Create(L"PlacementOwner", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             RECT{work.left + 30, work.top + 40, work.left + 630, work.top + 500},
+                             nullptr, 0));
+    const HWND ownerHwnd = owner.GetSafeHwnd();
+    const POINT ownerCentre = DoubledCentre(CWndHandle(ownerHwnd).WindowRect());
+
+    CPlacementDialog centred(100, nullptr);
+    ASSERT_EQ(centred.DoModal(ownerHwnd), IDOK);
+    EXPECT_LE(std::abs(DoubledCentre(centred.seen).x - ownerCentre.x), 2);
+    EXPECT_LE(std::abs(DoubledCentre(centred.seen).y - ownerCentre.y), 2);
+
+    const POINT place = {work.left + 7, work.top + 9};
+    CPlacementDialog placed(100, &place);
+    ASSERT_EQ(placed.DoModal(ownerHwnd), IDOK);
+    EXPECT_EQ(placed.seen.left, place.x);
+    EXPECT_EQ(placed.seen.top, place.y);
+
+    // A hidden owner gives no place to centre over: the work area does.
+    ShowWindow(ownerHwnd, SW_HIDE);
+    CPlacementDialog overScreen(100, nullptr);
+    ASSERT_EQ(overScreen.DoModal(ownerHwnd), IDOK);
+    EXPECT_LE(std::abs(DoubledCentre(overScreen.seen).x - DoubledCentre(work).x), 2);
+    EXPECT_LE(std::abs(DoubledCentre(overScreen.seen).y - DoubledCentre(work).y), 2);
+    ShowWindow(ownerHwnd, SW_SHOWNA);
+
+    // A page inside the owner stays where its template puts it.
+    CPlacementDialog page(102, nullptr);
+    ASSERT_TRUE(page.CreateModeless(ownerHwnd));
+    const RECT inParent = CWndHandle(page.GetSafeHwnd()).RectInParent();
+    EXPECT_EQ(inParent.left, 0);
+    EXPECT_EQ(inParent.top, 0);
+    page.DestroyWindow();
     owner.DestroyWindow();
 }
 
