@@ -216,7 +216,9 @@ std::vector<std::wstring> ControlCalls(const std::vector<std::wstring>& trace, s
     return calls;
 }
 
-std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs) {
+std::vector<CTimedLine> WatchLines(
+    const std::wstring& path, DWORD durationMs,
+    const std::function<bool(const std::vector<CTimedLine>&)>& enough) {
     std::vector<CTimedLine> lines;
     CHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -242,7 +244,7 @@ std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs) {
             lines.push_back({ms, Utf8ToWide(line)});
             pending.erase(0, end + 1);
         }
-        if (ms >= durationMs) return lines;
+        if (ms >= durationMs || (enough && enough(lines))) return lines;
         Sleep(1);
     }
 }

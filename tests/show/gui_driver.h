@@ -130,9 +130,12 @@ struct CTimedLine {
     double ms;
     std::wstring text;
 };
-// The lines appended to a trace file during the next durationMs, read about every
-// millisecond; the program writes each line at once, so the times are when it wrote them.
-std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs);
+// The lines appended to a trace file during the next durationMs, or until enough finds
+// them enough, read about every millisecond; the program writes each line at once, so the
+// times are when it wrote them.
+std::vector<CTimedLine> WatchLines(
+    const std::wstring& path, DWORD durationMs,
+    const std::function<bool(const std::vector<CTimedLine>&)>& enough = nullptr);
 
 // A child with this control id: a direct child first, else any descendant (the tool bar's
 // combo boxes, a page's controls).
