@@ -33,8 +33,8 @@ function(vorn_add_test name)
     # Once a prefix's desktop has started without a display, no top-level window can be
     # made in it: every display test gets a prefix of its own.
     add_test(NAME ${name}
-             COMMAND ${VORN_PREFIX_RUN} ${name} xvfb-run -a ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
-                     $<TARGET_FILE:${name}>)
+             COMMAND ${VORN_PREFIX_RUN} ${name} ${CMAKE_SOURCE_DIR}/scripts/display-run.sh
+                     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:${name}>)
     list(FILTER env EXCLUDE REGEX "^WINEPREFIX=")
   else()
     add_test(NAME ${name} COMMAND ${name})

@@ -49,7 +49,7 @@ control_keys() {
 # the prepared prefix meets one from its first start on.
 with_display() {
   if command -v xvfb-run >/dev/null; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+    "$here/display-run.sh" "$@"
   elif [ -n "${DISPLAY:-}" ]; then
     "$@"
   else

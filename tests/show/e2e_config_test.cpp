@@ -26,7 +26,7 @@ namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kSettings[] = L"vorn305q.vo";
-constexpr DWORD kWait = 20000;
+constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
 constexpr int kAxisSelector = 32778;
 constexpr int kCardSelector = 32777;

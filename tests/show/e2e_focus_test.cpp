@@ -16,8 +16,7 @@ namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kIntegerRefused[] = L"请输入一个整数。";
-constexpr DWORD kWait = 20000;
-constexpr DWORD kAnswer = 5000;
+constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
 constexpr int kAxisSelector = 32778;
 constexpr UINT kOneAxis = 32773;
@@ -94,7 +93,7 @@ protected:
     void ShowPage(WORD key, int titleId) const {
         ASSERT_TRUE(PressKeys(m_frame, {VK_MENU, key}));
         ASSERT_TRUE(WaitUntil([&] { return IsVisible(PageOf(titleId)); }, kWait));
-        ASSERT_TRUE(Answers(m_frame, kAnswer));
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
     }
     // A real click that gives control the focus.
     void ClickInto(HWND control) const {
@@ -111,9 +110,10 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == text; }, kWait))
             << Narrow(WindowText(edit));
     }
-    // The focus is on a visible, enabled control of the page, once the program is idle.
+    // The focus is on a visible, enabled control of the page, once the program has handled
+    // what came before.
     void ExpectFocusOnPage(int titleId) const {
-        ASSERT_TRUE(Answers(m_frame, kAnswer));
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
         HWND page = PageOf(titleId);
         HWND focus = nullptr;
         EXPECT_TRUE(WaitUntil(
@@ -122,27 +122,24 @@ protected:
                 return focus != nullptr && IsChild(page, focus) && IsVisible(focus) &&
                        IsEnabled(focus);
             },
-            kAnswer))
+            kWait))
             << Describe(focus);
     }
     // The framework's box with this text, closed.
     void CloseBox(const std::wstring& text) const {
         HWND box = m_program->WaitForDialog(kWait);
-        ASSERT_NE(box, nullptr) << DumpLines(m_program->TraceLines());
+        ASSERT_NE(box, nullptr) << "focus on " << Describe(FocusOf(m_frame)) << "\n"
+                                << DumpLines(m_program->TraceLines());
         EXPECT_EQ(MessageBoxText(box), text);
         ASSERT_TRUE(CloseDialog(box));
         ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
     }
-    void ExpectNoBox(DWORD ms) const {
-        HWND box = nullptr;
-        EXPECT_FALSE(WaitUntil(
-            [&] {
-                const std::vector<HWND> dialogs = m_program->Dialogs();
-                box = dialogs.empty() ? nullptr : dialogs.front();
-                return box != nullptr;
-            },
-            ms))
-            << Narrow(MessageBoxText(box));
+    // No box, once the program has handled what came before: a box it opened then is a
+    // window by now, shown or not yet.
+    void ExpectNoBox() const {
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
+        const std::vector<HWND> dialogs = m_program->AllDialogs();
+        EXPECT_TRUE(dialogs.empty()) << Narrow(MessageBoxText(dialogs.front()));
     }
 
     std::unique_ptr<CGuiProcess> m_program;
@@ -177,7 +174,7 @@ TEST_F(FocusTest, AKeyAfterAPageSwitchIsAnsweredWhateverControlHadTheFocus) {
         ExpectFocusOnPage(s.toTitle);
         // A plain letter goes through the dialog manager's mnemonic search.
         ASSERT_TRUE(PressKeys(m_frame, {'A'}));
-        ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program hangs after the key";
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait)) << "the program hangs after the key";
         ExpectFocusOnPage(s.toTitle);
     }
 
@@ -203,21 +200,21 @@ TEST_F(FocusTest, ARefusedNumberIsSaidOnceAndTheFocusNeverGoesBackIntoAHiddenPag
     CloseBox(kIntegerRefused);
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == runSpeed; }, kWait))
         << Describe(FocusOf(m_frame));
-    ExpectNoBox(500);
+    ExpectNoBox();
 
     // Left by a page switch: said once, and the focus goes to the shown page.
     ShowPage('C', kConfigTitle);
     CloseBox(kIntegerRefused);
     ExpectFocusOnPage(kConfigTitle);
-    ExpectNoBox(500);
+    ExpectNoBox();
     ASSERT_TRUE(PressKeys(m_frame, {'A'}));
-    ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program hangs after the key";
+    ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait)) << "the program hangs after the key";
     ExpectFocusOnPage(kConfigTitle);
 
     // Back on the page the text is still refused where the operator leaves it.
     ShowPage('O', kOneAxisTitle);
     ExpectFocusOnPage(kOneAxisTitle);
-    ExpectNoBox(500);
+    ExpectNoBox();
     EXPECT_EQ(WindowText(runSpeed), L"99999999999");
     ClickInto(runSpeed);
     ASSERT_TRUE(
@@ -227,7 +224,7 @@ TEST_F(FocusTest, ARefusedNumberIsSaidOnceAndTheFocusNeverGoesBackIntoAHiddenPag
         << Describe(FocusOf(m_frame));
     SendMessageW(runSpeed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5000"));
     ClickInto(Item(kOneAxisTitle, kPosition));
-    ExpectNoBox(500);
+    ExpectNoBox();
 }
 
 TEST_F(FocusTest, AFileDialogGivesTheFocusBackToAVisibleControl) {
@@ -257,7 +254,7 @@ TEST_F(FocusTest, AFileDialogGivesTheFocusBackToAVisibleControl) {
         ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
         ExpectFocusOnPage(kTwoAxisTitle);
         ASSERT_TRUE(PressKeys(m_frame, {'A'}));
-        ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program hangs after the key";
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait)) << "the program hangs after the key";
     }
 }
 
@@ -273,7 +270,7 @@ TEST_F(FocusTest, ClosingWithAnUnreadableNumberInTheFocusedEditEndsWithoutABox) 
         ShowPage(c.pageKey, c.titleId);
         HWND edit = FindChild(PageOf(c.titleId), kRunSpeed);
         TypeInto(edit, L"99999999999");
-        ASSERT_TRUE(Answers(m_frame, kAnswer));
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
         bool boxSeen = false;
         DWORD code = ~0u;
         const bool ended = m_program->CloseUnattended(m_frame, kWait, &code, &boxSeen);

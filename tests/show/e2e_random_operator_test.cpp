@@ -25,7 +25,7 @@
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-constexpr DWORD kWait = 20000;
+constexpr DWORD kWait = kLoadedWaitMs;
 constexpr DWORD kAnswer = 5000;
 constexpr int kToolBar = 0xE800;
 constexpr int kCardSelector = 32777;
@@ -107,11 +107,21 @@ protected:
         return nullptr;
     }
 
-    // Closes every box and dialog of the program, answering no or cancel where it can.
+    // Closes every box and dialog of the program, answering no or cancel where it can,
+    // until none is left once the program has handled its queue. A box is a window from
+    // its creation on, and its loop shows it when the program is next idle; a dialog
+    // behind a box stays hidden until the box is answered.
     void CloseDialogs() {
         for (int round = 0; round < 20; ++round) {
-            const std::vector<HWND> dialogs = m_program->Dialogs();
-            if (dialogs.empty()) return;
+            ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait))
+                << "the program does not get through its queue\n"
+                << Report();
+            if (m_program->AllDialogs().empty()) return;
+            std::vector<HWND> dialogs;
+            if (!WaitUntil([&] { return !(dialogs = m_program->Dialogs()).empty(); }, kWait)) {
+                ADD_FAILURE() << "a dialog is never shown\n" << Report();
+                return;
+            }
             for (HWND dialog : dialogs) {
                 const bool cancel = GetDlgItem(dialog, IDCANCEL) != nullptr;
                 const std::string title = Narrow(WindowText(dialog));
@@ -120,8 +130,7 @@ protected:
                 ++m_dialogsClosed[title + ": " + Narrow(text.substr(0, 16))];
                 CloseDialog(dialog, cancel ? IDCANCEL : IDOK);
             }
-            WaitUntil([&] { return m_program->Dialogs().empty() || !m_program->Running(); }, 3000);
-            Sleep(50);
+            WaitUntil([&] { return m_program->Dialogs().empty() || !m_program->Running(); }, kWait);
         }
         ADD_FAILURE() << "a dialog does not close\n" << Report();
     }
@@ -129,16 +138,16 @@ protected:
     // After an action: its boxes closed, the program alive and answering, the focus on a
     // visible window or on none.
     void Check() {
-        for (int pass = 0; pass < 2; ++pass) {
-            Sleep(40);  // input is delivered after the messages sent meanwhile
-            ASSERT_TRUE(m_program->Running()) << "the program ended\n" << Report();
-            ASSERT_TRUE(Answers(m_frame, kAnswer)) << "no answer within 5 s\n" << Report();
-            CloseDialogs();
-        }
+        ASSERT_TRUE(m_program->Running()) << "the program ended\n" << Report();
+        ASSERT_TRUE(Answers(m_frame, kAnswer)) << "no answer within 5 s\n" << Report();
+        CloseDialogs();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(m_program->Running()) << "the program ended\n" << Report();
         ASSERT_TRUE(Answers(m_frame, kAnswer)) << "no answer within 5 s\n" << Report();
         HWND focus = FocusOf(m_frame);
         if (focus != nullptr && !IsVisible(focus)) {
-            Sleep(300);
+            // Where the focus rests once the program has handled what came before.
+            ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait)) << Report();
             focus = FocusOf(m_frame);
             ASSERT_TRUE(focus == nullptr || IsVisible(focus))
                 << "the focus rests on " << Describe(focus) << "\n"
@@ -186,8 +195,6 @@ protected:
         ASSERT_TRUE(ClickAt(selector, {client.right / 2, client.bottom / 2})) << Report();
         Send({VK_ESCAPE});
         Send({VK_CONTROL, key});
-        // A file or print dialog may take a moment to open.
-        WaitUntil([&] { return !m_program->Dialogs().empty(); }, 1500);
     }
 
     // A chord through the input queue; when a late dialog keeps the frame from the front

@@ -216,7 +216,9 @@ std::vector<std::wstring> ControlCalls(const std::vector<std::wstring>& trace, s
     return calls;
 }
 
-std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs) {
+std::vector<CTimedLine> WatchLines(
+    const std::wstring& path, DWORD durationMs,
+    const std::function<bool(const std::vector<CTimedLine>&)>& enough) {
     std::vector<CTimedLine> lines;
     CHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -242,7 +244,7 @@ std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs) {
             lines.push_back({ms, Utf8ToWide(line)});
             pending.erase(0, end + 1);
         }
-        if (ms >= durationMs) return lines;
+        if (ms >= durationMs || (enough && enough(lines))) return lines;
         Sleep(1);
     }
 }
@@ -378,6 +380,8 @@ std::vector<HWND> CGuiProcess::Dialogs() const {
         if (IsWindowVisible(hwnd)) visible.push_back(hwnd);
     return visible;
 }
+
+std::vector<HWND> CGuiProcess::AllDialogs() const { return TopLevelWindows(L"#32770"); }
 
 HWND CGuiProcess::WaitForDialog(DWORD timeoutMs, const std::wstring& title) const {
     HWND found = nullptr;
@@ -516,6 +520,30 @@ HWND FocusOf(HWND window) {
 bool Answers(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+bool WaitForPainted(HWND window, DWORD timeoutMs) {
+    return WaitUntil([&] { return IsWindow(window) && !GetUpdateRect(window, nullptr, FALSE); },
+                     timeoutMs);
+}
+
+bool WaitForQueueHandled(HWND window, DWORD timeoutMs) {
+    // A hidden window is never painted.
+    if (!IsWindowVisible(window)) return false;
+    const RECT pixel = {0, 0, 1, 1};
+    if (!RedrawWindow(window, &pixel, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN)) return false;
+    return WaitForPainted(window, timeoutMs);
+}
+
+bool WaitForTimerRoom(HWND window, DWORD periodMs, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (int round = 0; round < 3; ++round) {
+        // Time for the timer to come due; the proof is the queue handled afterwards.
+        Sleep(periodMs + periodMs / 2);
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs || !WaitForQueueHandled(window, timeoutMs - spent)) return false;
+    }
+    return true;
 }
 
 void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }

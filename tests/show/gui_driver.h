@@ -13,6 +13,12 @@
 #include <utility>
 #include <vector>
 
+// How long a wait for a program's answer to an action may last before it counts as none.
+// Long: a machine busy with other work (two test runs at once, say) can hold a program up
+// for many seconds, and a first box may load its fonts meanwhile. A wait ends as soon as
+// what it waits for comes, so this costs nothing while all goes well.
+constexpr DWORD kLoadedWaitMs = 60000;
+
 // Owns a kernel handle.
 class CHandle {
 public:
@@ -72,6 +78,9 @@ public:
     HWND WaitForTopLevel(const std::wstring& title, DWORD timeoutMs) const;
     // Visible dialogs (#32770) of the process: message boxes, file dialogs, the about box.
     std::vector<HWND> Dialogs() const;
+    // The same, hidden ones too: a box is a window from its creation on, before its
+    // message loop first shows it.
+    std::vector<HWND> AllDialogs() const;
     HWND WaitForDialog(DWORD timeoutMs, const std::wstring& title = std::wstring()) const;
 
     // Complete lines of the trace files (UTF-8 or UTF-16 with a byte-order mark).
@@ -121,9 +130,12 @@ struct CTimedLine {
     double ms;
     std::wstring text;
 };
-// The lines appended to a trace file during the next durationMs, read about every
-// millisecond; the program writes each line at once, so the times are when it wrote them.
-std::vector<CTimedLine> WatchLines(const std::wstring& path, DWORD durationMs);
+// The lines appended to a trace file during the next durationMs, or until enough finds
+// them enough, read about every millisecond; the program writes each line at once, so the
+// times are when it wrote them.
+std::vector<CTimedLine> WatchLines(
+    const std::wstring& path, DWORD durationMs,
+    const std::function<bool(const std::vector<CTimedLine>&)>& enough = nullptr);
 
 // A child with this control id: a direct child first, else any descendant (the tool bar's
 // combo boxes, a page's controls).
@@ -137,7 +149,22 @@ RECT ClientRect(HWND hwnd);
 // The keyboard focus of window's thread (GetGUIThreadInfo), null when it has none.
 HWND FocusOf(HWND window);
 // True when window's thread answers WM_NULL within the time (it is not hung or gone).
+// A sent message is answered before anything posted or input: this says nothing of what
+// the thread still has to do.
 bool Answers(HWND window, DWORD timeoutMs);
+// True once window has no part left to paint (its paint has run), within the time.
+bool WaitForPainted(HWND window, DWORD timeoutMs);
+// True once window's thread has handled every message sent, posted or input to it before
+// the call, within the time: a pixel of window (visible) is invalidated, and a paint comes
+// only when nothing sent, posted or input waits in the thread's queue. After it, what
+// those messages would have done is done (or is a box in its loop: see AllDialogs).
+bool WaitForQueueHandled(HWND window, DWORD timeoutMs);
+// Gives a timer of periodMs that window's thread may still run the room to show itself,
+// so that "it no longer runs" can be judged from what it would leave (a trace line): three
+// times over, a period passes and the thread handles its queue (WaitForQueueHandled). A
+// due timer comes as soon as its thread has nothing else to do, so it comes between two
+// of these. False when the thread did not get through its queue in time.
+bool WaitForTimerRoom(HWND window, DWORD periodMs, DWORD timeoutMs);
 
 // BM_CLICK, returning when the program has handled the click.
 void Click(HWND button);

@@ -1,7 +1,8 @@
 // The driver against its fixture program: starting with an environment in a fresh
 // directory, finding and reading windows, acting on them as an operator would, message
 // boxes, a save dialog reached by an accelerator, exit codes, killing, screenshots; real
-// clicks and typing through the input queue, and the program's focus.
+// clicks and typing through the input queue, and the program's focus; waits until the
+// program has handled its queue and until a timer of its own could have come.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,7 +17,9 @@
 namespace {
 
 const wchar_t kTitle[] = L"驱动测试窗口";
-constexpr DWORD kWait = 20000;
+constexpr DWORD kWait = kLoadedWaitMs;
+constexpr UINT kBusyCommand = 32790;   // the fixture is busy 700 ms
+constexpr UINT kTimerCommand = 32791;  // a 200 ms timer set
 
 std::wstring FixturePath() { return Utf8ToWide(GUI_FIXTURE_EXE); }
 
@@ -112,8 +115,8 @@ TEST_F(GuiDriverTest, ChoosesTypesAndWaitsForFreshTraceLines) {
     EXPECT_EQ(ComboSelection(combo), 2);
     const int chosen = process->WaitForTraceLine(L"selendok 32777 2", before, kWait);
     EXPECT_GE(chosen, static_cast<int>(before));
-    // An old line does not count as a fresh one.
-    EXPECT_EQ(process->WaitForTraceLine(L"selendok 32777 2", chosen + 1, 300), -1);
+    // An old line does not count as a fresh one (the choice was handled before it returned).
+    EXPECT_EQ(process->WaitForTraceLine(L"selendok 32777 2", chosen + 1, 0), -1);
 
     HWND edit = FindChild(frame, 1004);
     TypeChars(edit, L"a-1中");
@@ -154,6 +157,36 @@ TEST_F(GuiDriverTest, ClicksAndTypesThroughTheInputQueueAndReadsTheFocus) {
     ASSERT_TRUE(process->WaitForExit(kWait));
     EXPECT_FALSE(Answers(frame, 1000));  // gone
     EXPECT_EQ(FocusOf(frame), nullptr);
+}
+
+TEST_F(GuiDriverTest, WaitsUntilWhatWasPostedAndInputIsHandled) {
+    std::unique_ptr<CGuiProcess> process;
+    HWND frame = StartShown(process);
+    // A command posted, then a click queued behind it, while the program is busy.
+    PostMessageW(frame, WM_COMMAND, kBusyCommand, 0);
+    HWND button = FindChild(frame, 1002);
+    const RECT face = ClientRect(button);
+    ASSERT_TRUE(ClickAt(button, {face.right / 2, face.bottom / 2}));
+    EXPECT_FALSE(WaitForQueueHandled(frame, 0));
+    ASSERT_TRUE(WaitForQueueHandled(frame, kWait));
+    EXPECT_GE(process->WaitForTraceLine(L"busy done", 0, 0), 0);
+    // The click's box is there at once, shown or about to be.
+    const std::vector<HWND> boxes = process->AllDialogs();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(WindowText(boxes[0]), L"GuiKit");
+    EXPECT_EQ(process->WaitForDialog(kWait, L"GuiKit"), boxes[0]);
+    EXPECT_TRUE(CloseDialog(boxes[0]));
+    EXPECT_GE(process->WaitForTraceLine(L"box answered 1", 0, kWait), 0);
+    EXPECT_TRUE(WaitUntil([&] { return process->AllDialogs().empty(); }, kWait));
+
+    // A timer has come once the wait for its room ends, not before it is due.
+    PostMessageW(frame, WM_COMMAND, kTimerCommand, 0);
+    ASSERT_TRUE(WaitForTimerRoom(frame, 200, kWait));
+    EXPECT_GE(process->WaitForTraceLine(L"timer set", 0, 0), 0);
+    EXPECT_GE(process->WaitForTraceLine(L"tick", 0, 0), 0);
+
+    // A hidden window is never painted: no wait can end through it.
+    EXPECT_FALSE(WaitForQueueHandled(FindChild(frame, 1005), kWait));
 }
 
 TEST_F(GuiDriverTest, ReadsAndAnswersAMessageBox) {

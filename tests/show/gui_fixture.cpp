@@ -1,7 +1,8 @@
 // A small program for the driver's own tests, shaped like the demonstration program: a
 // titled frame whose tool bar holds a combo box and two command buttons, a push button
 // that shows a message box, a disabled button, an edit, a hidden static, Ctrl+S opening a
-// save dialog. Everything it hears goes to the trace file named by VORN_SHOW_TRACE; it
+// save dialog, a command that keeps it busy and one that starts a 200 ms timer.
+// Everything it hears goes to the trace file named by VORN_SHOW_TRACE; it
 // writes one line into the card-message log and the chip trace, and exits with the code
 // in GUIKIT_EXIT_CODE. "/nowindow" ends it at once.
 #include <windows.h>
@@ -23,6 +24,10 @@ constexpr int kDisabledButton = 1003;
 constexpr int kEdit = 1004;
 constexpr int kHidden = 1005;
 constexpr int kSave = 57603;
+constexpr int kBusyCommand = 32790;
+constexpr int kTimerCommand = 32791;
+constexpr UINT_PTR kTimer = 7;
+constexpr DWORD kBusyMs = 700;
 
 std::wstring Env(const wchar_t* name) {
     wchar_t value[1024];
@@ -115,6 +120,12 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             } else if (id == kBoxButton && code == BN_CLICKED) {
                 const int answer = MessageBoxW(hwnd, L"你好，驱动", L"GuiKit", MB_OKCANCEL);
                 Trace(L"box answered " + std::to_wstring(answer));
+            } else if (id == kBusyCommand) {
+                Sleep(kBusyMs);
+                Trace(L"busy done");
+            } else if (id == kTimerCommand) {
+                SetTimer(hwnd, kTimer, 200, nullptr);
+                Trace(L"timer set");
             } else if (id == kSave) {
                 SaveAs(hwnd);
             } else if (code == 0 || code == 1) {
@@ -122,6 +133,12 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_TIMER:
+            if (wParam == kTimer) {
+                KillTimer(hwnd, kTimer);
+                Trace(L"tick");
+            }
+            return 0;
         case WM_DESTROY:
             Trace(L"destroyed");
             PostQuitMessage(_wtoi(Env(L"GUIKIT_EXIT_CODE").c_str()));

@@ -10,6 +10,7 @@
 #include <winspool.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 #include "gui_driver.h"
@@ -17,7 +18,7 @@
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-constexpr DWORD kWait = 20000;
+constexpr DWORD kWait = kLoadedWaitMs;
 
 std::wstring g_shots;
 int g_failures = 0;
@@ -114,12 +115,12 @@ int wmain(int argc, wchar_t** argv) {
                 if (IsVisible(hwnd) && !WindowText(hwnd).empty()) return true;
             return false;
         },
-        5000, 50);
+        kWait, 50);
     Say(tip ? L"tool tip shown" : L"no tool tip appeared");
     Shot(L"03-tool-tip");
     const size_t beforeLeaving = program.TraceLines().size();
     SetCursorPos(5, 5);
-    if (program.WaitForTraceLine(L"status prompt 0", beforeLeaving, 5000) >= 0) {
+    if (program.WaitForTraceLine(L"status prompt 0", beforeLeaving, kWait) >= 0) {
         Say(L"pointer off the tool bar: the status bar shows the idle text");
     } else {
         Fail(L"the status bar kept the button's prompt after the pointer left the tool bar");
@@ -231,16 +232,18 @@ int wmain(int argc, wchar_t** argv) {
         }
         SendMessageW(GetDlgItem(circle, 1095), CB_SETCURSEL, 1, 0);
         Click(GetDlgItem(circle, 1145));
-        // Round once and back to the start.
-        Sleep(2500);
+        // Round once (past the far side) and back to the start, the plot painted.
         HWND mainPos = GetDlgItem(twoAxis, 1138);
         HWND slavePos = GetDlgItem(twoAxis, 1139);
-        if (!WaitUntil(
+        if (!WaitUntil([&] { return std::wcstol(Field(mainPos).c_str(), nullptr, 10) > 300; },
+                       kWait) ||
+            !WaitUntil(
                 [&] { return PaintedText(mainPos) == L"0\n" && PaintedText(slavePos) == L"0\n"; },
                 kWait)) {
             Fail(L"the circle did not end at its start");
         }
-        Sleep(300);
+        WaitForPainted(GetDlgItem(twoAxis, 1155), kWait);
+        WaitForQueueHandled(frame, kWait);
         Say(L"two-axis page: positions " + Field(mainPos) + L", " + Field(slavePos));
         const RECT plot = ClientRect(GetDlgItem(twoAxis, 1155));
         Say(L"plot client area: " + std::to_wstring(plot.right - plot.left) + L" x " +
