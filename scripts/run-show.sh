@@ -10,6 +10,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/x86_64"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
+echo "Building the program in build/x86_64 (about two minutes the first time)..."
 cmake --build "$build" --target Vorn_305q Vorn_305q_show show_demo_run -j "$(nproc)"
 
 dll=$(find "$build" -name Vorn_305q.dll -print -quit)

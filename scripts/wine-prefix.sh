@@ -85,6 +85,7 @@ prepare() {
     local fresh="$prepared.new"
     rm -rf "$fresh"
     mkdir "$fresh"
+    echo "Making the build tree's prepared Wine prefix $prepared (about a minute)..."
     WINEPREFIX="$fresh" with_display "$self" setup-in-display 8>&-
     wine_fingerprint >"$fresh/.vorn-prepared"
     : >"$fresh/.vorn-controls"
