@@ -91,24 +91,6 @@ std::wstring Buried(const std::wstring& number) {
     return text;
 }
 
-// A right click through the input queue at a point of window's client area.
-bool RightClickAt(HWND window, POINT client) {
-    if (!ClientToScreen(window, &client)) return false;
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(client.x, 65535, width - 1);
-        input.mi.dy = MulDiv(client.y, 65535, height - 1);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
-    }
-    inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
-    return SendInput(3, inputs, sizeof(INPUT)) == 3;
-}
-
 // The visible pop-up menu of the program, or null.
 HWND ShownMenu(const CGuiProcess& program) {
     for (HWND window : program.TopLevelWindows(L"#32768")) {

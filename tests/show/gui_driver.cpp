@@ -645,7 +645,12 @@ bool PressKeys(HWND window, const std::vector<WORD>& keys) {
            inputs.size();
 }
 
-bool ClickAt(HWND window, POINT client) {
+namespace {
+
+// Every event of the click carries its own position: between a bare move and the press, the
+// pointer may still be put back where the display last saw it (a menu just closed there, say),
+// and the press would land on that window instead.
+bool ClickWith(HWND window, POINT client, DWORD down, DWORD up) {
     if (!ClientToScreen(window, &client)) return false;
     // Absolute coordinates run from 0 to 65535 across the primary screen.
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -656,12 +661,21 @@ bool ClickAt(HWND window, POINT client) {
         input.type = INPUT_MOUSE;
         input.mi.dx = MulDiv(client.x, 65535, width - 1);
         input.mi.dy = MulDiv(client.y, 65535, height - 1);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     }
-    inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    inputs[1].mi.dwFlags |= down;
+    inputs[2].mi.dwFlags |= up;
     return SendInput(3, inputs, sizeof(INPUT)) == 3;
+}
+
+}  // namespace
+
+bool ClickAt(HWND window, POINT client) {
+    return ClickWith(window, client, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+}
+
+bool RightClickAt(HWND window, POINT client) {
+    return ClickWith(window, client, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
 }
 
 bool TypeKeys(const std::wstring& text) {

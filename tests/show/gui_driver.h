@@ -198,6 +198,8 @@ bool PressKeys(HWND window, const std::vector<WORD>& keys);
 // A real left click through the input queue at a point of window's client area: the
 // pointer moves there, the button goes down and up; the program sees what a mouse does.
 bool ClickAt(HWND window, POINT client);
+// The same with the right button (an edit's context menu, say).
+bool RightClickAt(HWND window, POINT client);
 // Types text through the input queue, one Unicode key stroke per character, into
 // whatever has the focus.
 bool TypeKeys(const std::wstring& text);
