@@ -14,6 +14,7 @@
 
 #include "bench_linux_process.h"
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
@@ -67,22 +68,23 @@ int main(int argc, char** argv) {
     }
     WaitUntil([&] { return IsWindowEnabled(frame) != FALSE; }, 5000);
     Sleep(1000);
-    SendMessageW(frame, WM_COMMAND, 32773, 0);  // 单轴运动
-    HWND title = FindChild(frame, 1053);
+    SendMessageW(frame, WM_COMMAND, ID_ONEAXIS, 0);  // 单轴运动
+    HWND title = FindChild(frame, IDC_ONEAXIS_TITLE);
     HWND page = title ? GetParent(title) : nullptr;
     if (page == nullptr) {
         std::printf("no one-axis page\n");
         return 1;
     }
-    Click(GetDlgItem(page, 1042));  // continuous: it drives for the whole measurement
-    Click(GetDlgItem(page, 1065));
+    Click(GetDlgItem(page,
+                     IDC_MOTION_T_CONTINUOUS));  // continuous: it drives for the whole measurement
+    Click(GetDlgItem(page, IDC_START));
     Sleep(500);
     const Window shown = Measure(program, process, seconds);
-    SendMessageW(frame, WM_COMMAND, 32771, 0);  // another page: the poll stops
+    SendMessageW(frame, WM_COMMAND, ID_CONFIG, 0);  // another page: the poll stops
     Sleep(500);
     const Window hidden = Measure(program, process, seconds);
-    SendMessageW(frame, WM_COMMAND, 32773, 0);
-    Click(GetDlgItem(page, 1066));
+    SendMessageW(frame, WM_COMMAND, ID_ONEAXIS, 0);
+    Click(GetDlgItem(page, IDC_STOP));
     program.Close(frame);
     program.WaitForExit(20000);
 

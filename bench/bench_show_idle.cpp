@@ -17,17 +17,11 @@
 
 #include "bench_linux_process.h"
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-constexpr UINT kOneAxis = 32773;
-constexpr UINT kTwoAxis = 32774;
-constexpr int kTwoAxisTitle = 1117;
-constexpr int kCircleMode = 1121;
-constexpr int kRun = 1145;
-constexpr int kPanelStop = 1146;
-constexpr int kDirectionCombo = 1095;
 // The argument that makes this program the window with the timer alone.
 const char kTimerAlone[] = "--timer-alone";
 constexpr UINT kPollPeriodMs = 50;
@@ -129,7 +123,7 @@ HWND PageOf(HWND frame, int titleId) {
 
 HWND CirclePanel(HWND page) {
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassName(child) == L"#32770" && GetDlgItem(child, kDirectionCombo) != nullptr)
+        if (ClassName(child) == L"#32770" && GetDlgItem(child, IDC_CIRCLE_DIR) != nullptr)
             return child;
     }
     return nullptr;
@@ -179,30 +173,30 @@ int main(int argc, char** argv) {
             Measure("a window, the timer alone", timerProcess, server, seconds);
         }
     }
-    SendMessageW(frame, WM_COMMAND, kOneAxis, 0);
+    SendMessageW(frame, WM_COMMAND, ID_ONEAXIS, 0);
     Sleep(1000);
     Measure("one-axis page", process, server, seconds);
-    SendMessageW(frame, WM_COMMAND, kTwoAxis, 0);
+    SendMessageW(frame, WM_COMMAND, ID_TWOAXIS, 0);
     Sleep(1000);
     Measure("two-axis page, still", process, server, seconds);
 
-    const HWND page = PageOf(frame, kTwoAxisTitle);
+    const HWND page = PageOf(frame, IDC_TWOAXIS_TITLE);
     const HWND circle = page != nullptr ? CirclePanel(page) : nullptr;
     if (circle == nullptr) {
         std::printf("no circle panel\n");
     } else {
         // A circle of radius 3000 pulses at 1000 pulses a second takes about 19 s: a new
         // position at every poll for the whole state.
-        Click(GetDlgItem(page, kCircleMode));
-        SetText(GetDlgItem(circle, 1060), L"1000");
-        SetText(GetDlgItem(circle, 1143), L"3000");
-        SetText(GetDlgItem(circle, 1144), L"0");
-        SetText(GetDlgItem(circle, 1148), L"0");
-        SetText(GetDlgItem(circle, 1150), L"0");
-        Click(GetDlgItem(circle, kRun));
+        Click(GetDlgItem(page, IDC_MODE_CIRCLE));
+        SetText(GetDlgItem(circle, IDC_RUN_SPEED), L"1000");
+        SetText(GetDlgItem(circle, IDC_TARGET_X), L"3000");
+        SetText(GetDlgItem(circle, IDC_TARGET_Y), L"0");
+        SetText(GetDlgItem(circle, IDC_END_X), L"0");
+        SetText(GetDlgItem(circle, IDC_END_Y), L"0");
+        Click(GetDlgItem(circle, IDC_RUN));
         Sleep(1000);
         Measure("two-axis page, circling", process, server, seconds);
-        Click(GetDlgItem(circle, kPanelStop));
+        Click(GetDlgItem(circle, IDC_PANEL_STOP));
     }
     program.Close(frame);
     program.WaitForExit(20000);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ int main(int argc, char** argv) {
         const bool up = WaitUntil(
             [&] {
                 if (!frame) frame = program.FindTopLevel(kTitle);
-                if (frame && !card) card = FindChild(frame, 32777);
+                if (frame && !card) card = FindChild(frame, ID_CARD_SELECTOR);
                 return card && SendMessageW(card, CB_GETCOUNT, 0, 0) > 0;
             },
             30000, 1);

@@ -8,8 +8,21 @@
 
 #define IDT_POLL 2000
 
-// One-axis page: motion types in group order are 1042,1044,...,1050,1043,...,1051,1052,1054.
-#define IDC_MOTION_FIRST 1042
+// One-axis page. The motion types' radio group, first button first; the motion-type index is
+// the place in the group, which is not the order of the numbers.
+#define IDC_MOTION_T_CONTINUOUS 1042
+#define IDC_MOTION_S_CONTINUOUS 1043
+#define IDC_MOTION_T_RELATIVE 1044
+#define IDC_MOTION_S_RELATIVE 1045
+#define IDC_MOTION_T_ASYM_RELATIVE 1046
+#define IDC_MOTION_S_ASYM_RELATIVE 1047
+#define IDC_MOTION_T_ABSOLUTE 1048
+#define IDC_MOTION_S_ABSOLUTE 1049
+#define IDC_MOTION_T_ASYM_ABSOLUTE 1050
+#define IDC_MOTION_S_ASYM_ABSOLUTE 1051
+#define IDC_MOTION_MANUAL_CONTINUOUS 1052
+#define IDC_MOTION_MANUAL_FIXED 1054
+#define IDC_MOTION_FIRST IDC_MOTION_T_CONTINUOUS
 #define IDC_ONEAXIS_TITLE 1053
 #define IDC_DIR_FORWARD 1055
 #define IDC_DIR_BACKWARD 1056
@@ -58,7 +71,7 @@
 #define IDC_PLOT 1155
 #define IDC_RATIO 1156
 
-// Panels (1059 and 1060 are their speed edits too).
+// Panels (IDC_START_SPEED and IDC_RUN_SPEED are their speed edits too).
 #define IDC_CIRCLE_DIR 1095
 #define IDC_ACC_TIME 1135
 #define IDC_TARGET_X 1143

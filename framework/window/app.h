@@ -9,24 +9,13 @@
 #include <string>
 
 #include "cmd_target.h"
+#include "command_ids.h"
 #include "command_line.h"
 #include "printer_choice.h"
 #include "recent_file_list.h"
 
 class CFrameWnd;
 class CSingleDocTemplate;
-
-// Framework command identifiers.
-constexpr UINT ID_FILE_NEW = 57600;
-constexpr UINT ID_FILE_OPEN = 57601;
-constexpr UINT ID_FILE_SAVE = 57603;
-constexpr UINT ID_FILE_PRINT_SETUP = 57606;
-constexpr UINT ID_FILE_PRINT = 57607;
-constexpr UINT ID_FILE_PRINT_DIRECT = 57608;
-constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
-constexpr UINT ID_APP_ABOUT = 57664;
-constexpr UINT AFX_IDS_APP_TITLE = 57344;
-constexpr UINT AFX_IDS_IDLEMESSAGE = 57345;
 
 class CWinApp : public CCmdTarget {
 public:

@@ -2,11 +2,16 @@
 
 #include <cwchar>
 
+#include "../motion_ids.h"
+
 namespace {
 
 // Button ids in the group's order: the motion-type index is the place in the group.
-const int kButtonIds[kMotionTypeCount] = {1042, 1044, 1046, 1048, 1050, 1043,
-                                          1045, 1047, 1049, 1051, 1052, 1054};
+const int kButtonIds[kMotionTypeCount] = {
+    IDC_MOTION_T_CONTINUOUS,    IDC_MOTION_T_RELATIVE,        IDC_MOTION_T_ASYM_RELATIVE,
+    IDC_MOTION_T_ABSOLUTE,      IDC_MOTION_T_ASYM_ABSOLUTE,   IDC_MOTION_S_CONTINUOUS,
+    IDC_MOTION_S_RELATIVE,      IDC_MOTION_S_ASYM_RELATIVE,   IDC_MOTION_S_ABSOLUTE,
+    IDC_MOTION_S_ASYM_ABSOLUTE, IDC_MOTION_MANUAL_CONTINUOUS, IDC_MOTION_MANUAL_FIXED};
 
 // clang-format off
 const MotionTypeRow kRows[kMotionTypeCount] = {
@@ -35,9 +40,13 @@ std::wstring Decimal(int64_t value) {
 }  // namespace
 
 const EnableColumnIds kEnableColumnIds[kEnableColumnCount] = {
-    {1059, 0}, {1060, 0}, {1061, 0}, {1062, 0}, {1067, 0}, {1063, 0}, {1064, 0}, {1055, 1056}};
+    {IDC_START_SPEED, 0}, {IDC_RUN_SPEED, 0},
+    {IDC_DISTANCE, 0},    {IDC_T_ACC, 0},
+    {IDC_T_DEC, 0},       {IDC_S_ACC, 0},
+    {IDC_S_DEC, 0},       {IDC_DIR_FORWARD, IDC_DIR_BACKWARD}};
 
-const int kInputFieldIds[8] = {1074, 1075, 1076, 1077, 1078, 1079, 1080, 1081};
+const int kInputFieldIds[8] = {IDC_IN_EZ,  IDC_IN_ORG, IDC_IN_SDM, IDC_IN_SDP,
+                               IDC_IN_ELP, IDC_IN_ELM, IDC_IN_INP, IDC_IN_ALM};
 
 int64_t SignedDistance(int32_t distance, int32_t direction) {
     return direction == 0 ? int64_t{distance} : -int64_t{distance};

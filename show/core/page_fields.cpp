@@ -2,6 +2,9 @@
 
 #include <cwchar>
 
+#include "../motion_ids.h"
+#include "../resource.h"
+
 namespace {
 
 using E = EFieldControl;
@@ -27,57 +30,57 @@ std::wstring FormatRefill(const wchar_t* format, double value) { return Format(f
 
 // clang-format off
 const PageField<AxisConfig> kConfigFields[kConfigFieldCount] = {
-    {1004, E::Radio, &Config::nPulseOutMode,   nullptr},
-    {1007, E::Radio, &Config::nPulseInMode,    nullptr},
-    {1012, E::Radio, &Config::nAlmLevel,       nullptr},
-    {1015, E::Radio, &Config::nInpLevel,       nullptr},
-    {1017, E::Radio, &Config::nLimitLevel,     nullptr},
-    {1020, E::Radio, &Config::nLimitStop,      nullptr},
-    {1031, E::Check, &Config::bIntDriveEnd,    nullptr},
-    {1030, E::Check, &Config::bIntAccelEnd,    nullptr},
-    {1029, E::Check, &Config::bIntDecelStart,  nullptr},
-    {1028, E::Check, &Config::bIntGeCompPlus,  nullptr},
-    {1027, E::Check, &Config::bIntLtCompPlus,  nullptr},
-    {1026, E::Check, &Config::bIntLtCompMinus, nullptr},
-    {1025, E::Check, &Config::bIntGeCompMinus, nullptr},
-    {1014, E::Check, &Config::bInpEnable,      nullptr},
-    {1011, E::Check, &Config::bAlmEnable,      nullptr},
-    {1019, E::Check, &Config::bOrgEnable,      nullptr},
-    {1040, E::Radio, &Config::nPulseEdge,      nullptr},
-    {1034, E::Radio, &Config::nOrgLevel,       nullptr},
+    {IDC_PULSEOUT_CWCCW,    E::Radio, &Config::nPulseOutMode,   nullptr},
+    {IDC_PULSEIN_X1,        E::Radio, &Config::nPulseInMode,    nullptr},
+    {IDC_ALM_LOW,           E::Radio, &Config::nAlmLevel,       nullptr},
+    {IDC_INP_LOW,           E::Radio, &Config::nInpLevel,       nullptr},
+    {IDC_LIMIT_LEVEL0,      E::Radio, &Config::nLimitLevel,     nullptr},
+    {IDC_LIMIT_DECEL,       E::Radio, &Config::nLimitStop,      nullptr},
+    {IDC_INT_DRIVE_END,     E::Check, &Config::bIntDriveEnd,    nullptr},
+    {IDC_INT_ACCEL_END,     E::Check, &Config::bIntAccelEnd,    nullptr},
+    {IDC_INT_DECEL_START,   E::Check, &Config::bIntDecelStart,  nullptr},
+    {IDC_INT_GE_COMP_PLUS,  E::Check, &Config::bIntGeCompPlus,  nullptr},
+    {IDC_INT_LT_COMP_PLUS,  E::Check, &Config::bIntLtCompPlus,  nullptr},
+    {IDC_INT_LT_COMP_MINUS, E::Check, &Config::bIntLtCompMinus, nullptr},
+    {IDC_INT_GE_COMP_MINUS, E::Check, &Config::bIntGeCompMinus, nullptr},
+    {IDC_INP_ENABLE,        E::Check, &Config::bInpEnable,      nullptr},
+    {IDC_ALM_ENABLE,        E::Check, &Config::bAlmEnable,      nullptr},
+    {IDC_ORG_ENABLE,        E::Check, &Config::bOrgEnable,      nullptr},
+    {IDC_EDGE_RISING,       E::Radio, &Config::nPulseEdge,      nullptr},
+    {IDC_ORG_LOW,           E::Radio, &Config::nOrgLevel,       nullptr},
 };
 
 const PageField<MotionParams> kOneAxisFields[kOneAxisFieldCount] = {
-    {1042, E::Radio, &Motion::nMotionType, nullptr},  // the twelve motion types
-    {1096, E::Edit,  &Motion::nPosition,   L"%d"},
-    {1067, E::Edit,  &Motion::fTDecTime,   L"%.2f"},
-    {1062, E::Edit,  &Motion::fTAccTime,   L"%.2f"},
-    {1064, E::Edit,  &Motion::fSDecTime,   L"%.2f"},
-    {1063, E::Edit,  &Motion::fSAccTime,   L"%.2f"},
-    {1061, E::Edit,  &Motion::nDistance,   L"%d"},
-    {1059, E::Edit,  &Motion::nStartSpeed, L"%d"},
-    {1058, E::Edit,  &Motion::nTolerance,  L"%d"},
-    {1060, E::Edit,  &Motion::nRunSpeed,   L"%d"},
-    {1055, E::Radio, &Motion::nDirection,  nullptr},  // forward, backward
+    {IDC_MOTION_FIRST, E::Radio, &Motion::nMotionType, nullptr},  // the twelve motion types
+    {IDC_POSITION,     E::Edit,  &Motion::nPosition,   L"%d"},
+    {IDC_T_DEC,        E::Edit,  &Motion::fTDecTime,   L"%.2f"},
+    {IDC_T_ACC,        E::Edit,  &Motion::fTAccTime,   L"%.2f"},
+    {IDC_S_DEC,        E::Edit,  &Motion::fSDecTime,   L"%.2f"},
+    {IDC_S_ACC,        E::Edit,  &Motion::fSAccTime,   L"%.2f"},
+    {IDC_DISTANCE,     E::Edit,  &Motion::nDistance,   L"%d"},
+    {IDC_START_SPEED,  E::Edit,  &Motion::nStartSpeed, L"%d"},
+    {IDC_TOLERANCE,    E::Edit,  &Motion::nTolerance,  L"%d"},
+    {IDC_RUN_SPEED,    E::Edit,  &Motion::nRunSpeed,   L"%d"},
+    {IDC_DIR_FORWARD,  E::Radio, &Motion::nDirection,  nullptr},  // forward, backward
 };
 
 const PageField<LinearPanelValues> kLinearFields[kLinearFieldCount] = {
-    {1059, E::Edit, &Linear::nStartSpeed, L"%d"},
-    {1060, E::Edit, &Linear::nMaxSpeed,   L"%d"},
-    {1143, E::Edit, &Linear::nTargetX,    L"%d"},
-    {1144, E::Edit, &Linear::nTargetY,    L"%d"},
-    {1135, E::Edit, &Linear::dAccTime,    L"%f"},
+    {IDC_START_SPEED, E::Edit, &Linear::nStartSpeed, L"%d"},
+    {IDC_RUN_SPEED,   E::Edit, &Linear::nMaxSpeed,   L"%d"},
+    {IDC_TARGET_X,    E::Edit, &Linear::nTargetX,    L"%d"},
+    {IDC_TARGET_Y,    E::Edit, &Linear::nTargetY,    L"%d"},
+    {IDC_ACC_TIME,    E::Edit, &Linear::dAccTime,    L"%f"},
 };
 
 // The end point is read with the rest but has no focus-loss handling.
 const PageField<CirclePanelValues> kCircleFields[kCircleFieldCount] = {
-    {1060, E::Edit,       &Circle::nMaxSpeed,   L"%d"},
-    {1059, E::Edit,       &Circle::nStartSpeed, L"%d"},
-    {1135, E::Edit,       &Circle::dAccTime,    L"%f"},
-    {1148, E::Edit,       &Circle::nEndX,       nullptr},
-    {1150, E::Edit,       &Circle::nEndY,       nullptr},
-    {1095, E::ComboIndex, &Circle::nDirection,  nullptr},
-    {1143, E::Edit,       &Circle::nCenterX,    L"%d"},
-    {1144, E::Edit,       &Circle::nCenterY,    L"%d"},
+    {IDC_RUN_SPEED,   E::Edit,       &Circle::nMaxSpeed,   L"%d"},
+    {IDC_START_SPEED, E::Edit,       &Circle::nStartSpeed, L"%d"},
+    {IDC_ACC_TIME,    E::Edit,       &Circle::dAccTime,    L"%f"},
+    {IDC_END_X,       E::Edit,       &Circle::nEndX,       nullptr},
+    {IDC_END_Y,       E::Edit,       &Circle::nEndY,       nullptr},
+    {IDC_CIRCLE_DIR,  E::ComboIndex, &Circle::nDirection,  nullptr},
+    {IDC_TARGET_X,    E::Edit,       &Circle::nCenterX,    L"%d"},
+    {IDC_TARGET_Y,    E::Edit,       &Circle::nCenterY,    L"%d"},
 };
 // clang-format on

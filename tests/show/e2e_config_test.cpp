@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 #include "vorn_305q_wrapper.h"
 
 namespace {
@@ -28,13 +29,6 @@ const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kSettings[] = L"vorn305q.vo";
 constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
-constexpr int kAxisSelector = 32778;
-constexpr int kCardSelector = 32777;
-constexpr UINT kConfig = 32771;
-constexpr UINT kSave = 32775;
-constexpr UINT kLoadDefaults = 32776;
-constexpr int kHeading = 1032;
-constexpr int kSummary = 1033;
 
 std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
 
@@ -157,7 +151,8 @@ std::string ReadFileBytes(const std::wstring& path, bool* exists = nullptr) {
 }
 
 BOOL CALLBACK CollectHeadings(HWND hwnd, LPARAM list) {
-    if (GetDlgCtrlID(hwnd) == kHeading) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    if (GetDlgCtrlID(hwnd) == IDC_CONFIG_TITLE)
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
     return TRUE;
 }
 
@@ -182,19 +177,22 @@ protected:
         if (!m_frame) return nullptr;
         HWND toolBar = FindChild(m_frame, kToolBar);
         EXPECT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, kConfig) & TBSTATE_ENABLED) != 0; }, kWait));
+            [&] { return (ToolBarButtonState(toolBar, ID_CONFIG) & TBSTATE_ENABLED) != 0; },
+            kWait));
         return m_frame;
     }
 
     void Command(UINT id) const { SendMessageW(m_frame, WM_COMMAND, id, 0); }
-    void ChooseAxis(int axis) const { ChooseComboEntry(FindChild(m_frame, kAxisSelector), axis); }
+    void ChooseAxis(int axis) const {
+        ChooseComboEntry(FindChild(m_frame, ID_AXIS_SELECTOR), axis);
+    }
     HWND Page() const {
-        HWND heading = FindChild(m_frame, kHeading);
+        HWND heading = FindChild(m_frame, IDC_CONFIG_TITLE);
         return heading ? GetParent(heading) : nullptr;
     }
     HWND Item(int id) const { return GetDlgItem(Page(), id); }
-    std::wstring Heading() const { return PaintedText(Item(kHeading)); }
-    std::wstring Summary() const { return PaintedText(Item(kSummary)); }
+    std::wstring Heading() const { return PaintedText(Item(IDC_CONFIG_TITLE)); }
+    std::wstring Summary() const { return PaintedText(Item(IDC_CONFIG_SUMMARY)); }
     std::wstring SettingsPath() const { return m_program->Directory() + L"\\" + kSettings; }
 
     void Close() {
@@ -228,7 +226,7 @@ TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
     ASSERT_NE(Start(Bytes({x, y, duplicate})), nullptr);
     EXPECT_TRUE(m_program->ChipTraceLines().empty());
 
-    Command(kConfig);
+    Command(ID_CONFIG);
     std::vector<std::wstring> trace = m_program->TraceLines();
     std::vector<std::wstring> calls = ControlCalls(trace);
     // CloseCard, then InitCard(0), then X's record: ALM off with level 1 and INP on give 9;
@@ -249,14 +247,18 @@ TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
     ASSERT_NE(Page(), nullptr);
     EXPECT_TRUE(IsVisible(Page()));
     EXPECT_EQ(Heading(), L"对(卡:0 轴:0)进行信息配置\n");
-    for (const int id : {1006, 1010, 1013, 1014, 1015, 1018, 1021, 1019, 1035, 1041, 1028, 1031})
+    for (const int id : {IDC_PULSEOUT_DIRHIGH, IDC_PULSEIN_CWCCW, IDC_ALM_HIGH, IDC_INP_ENABLE,
+                         IDC_INP_LOW, IDC_LIMIT_LEVEL1, IDC_LIMIT_INSTANT, IDC_ORG_ENABLE,
+                         IDC_ORG_HIGH, IDC_EDGE_FALLING, IDC_INT_GE_COMP_PLUS, IDC_INT_DRIVE_END})
         EXPECT_TRUE(Checked(Page(), id)) << id;
-    for (const int id :
-         {1004, 1005, 1007, 1011, 1012, 1016, 1017, 1020, 1034, 1040, 1025, 1026, 1027, 1029, 1030})
+    for (const int id : {IDC_PULSEOUT_CWCCW, IDC_PULSEOUT_DIRLOW, IDC_PULSEIN_X1, IDC_ALM_ENABLE,
+                         IDC_ALM_LOW, IDC_INP_HIGH, IDC_LIMIT_LEVEL0, IDC_LIMIT_DECEL, IDC_ORG_LOW,
+                         IDC_EDGE_RISING, IDC_INT_GE_COMP_MINUS, IDC_INT_LT_COMP_MINUS,
+                         IDC_INT_LT_COMP_PLUS, IDC_INT_DECEL_START, IDC_INT_ACCEL_END})
         EXPECT_FALSE(Checked(Page(), id)) << id;
-    EXPECT_FALSE(IsEnabled(Item(1012)));
-    EXPECT_FALSE(IsEnabled(Item(1013)));
-    EXPECT_TRUE(IsEnabled(Item(1034)));
+    EXPECT_FALSE(IsEnabled(Item(IDC_ALM_LOW)));
+    EXPECT_FALSE(IsEnabled(Item(IDC_ALM_HIGH)));
+    EXPECT_TRUE(IsEnabled(Item(IDC_ORG_LOW)));
     const std::wstring summary = Summary();
     EXPECT_EQ(summary.rfind(L"      -----配置情况-----\n脉冲输出：PULSE/DIR 正向高电平\n"
                             L"脉冲输入：CW/CCW双脉冲\n启用伺服INP信号：低电平有效\n"
@@ -265,7 +267,7 @@ TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
                             0),
               0u)
         << DumpLines({summary});
-    EXPECT_TRUE(IsEnabled(FindChild(m_frame, kAxisSelector)));
+    EXPECT_TRUE(IsEnabled(FindChild(m_frame, ID_AXIS_SELECTOR)));
 
     // Another axis: its own record, once; returning sends nothing.
     size_t before = m_program->TraceLines().size();
@@ -278,7 +280,7 @@ TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
     ChooseAxis(1);
     ChooseAxis(0);
     EXPECT_TRUE(ControlCalls(m_program->TraceLines(), before).empty());
-    EXPECT_TRUE(Checked(Page(), 1006));  // X's record again
+    EXPECT_TRUE(Checked(Page(), IDC_PULSEOUT_DIRHIGH));  // X's record again
     // A pair without a record gets the defaults.
     ChooseAxis(3);
     calls = ControlCalls(m_program->TraceLines(), before);
@@ -289,45 +291,46 @@ TEST_F(ConfigTest, FirstConfigOpensTheCardAndSendsEachPairsFileRecordOnce) {
 
 TEST_F(ConfigTest, EveryClickReachesTheChipAndSaveWritesTheRecords) {
     ASSERT_NE(Start(), nullptr);
-    Command(kConfig);
+    Command(ID_CONFIG);
     size_t before = m_program->TraceLines().size();
     const size_t chipBefore = m_program->ChipTraceLines().size();
-    // Checks 1027 and 1031: the enables are cleared before each setting.
-    Click(Item(1027));
-    Click(Item(1031));
+    // Checks IDC_INT_LT_COMP_PLUS and IDC_INT_DRIVE_END: the enables are cleared before each
+    // setting.
+    Click(Item(IDC_INT_LT_COMP_PLUS));
+    Click(Item(IDC_INT_DRIVE_END));
     EXPECT_EQ(ControlCalls(m_program->TraceLines(), before),
               (std::vector<std::wstring>{L"dispid=4 args=(0)", L"dispid=3 args=(0,8)",
                                          L"dispid=4 args=(0)", L"dispid=3 args=(0,136)"}));
     EXPECT_EQ(LastWrites(m_program->ChipTraceLines(), chipBefore).wr1[0], 0x880C);
     // Unchecking really switches the condition off.
-    Click(Item(1027));
+    Click(Item(IDC_INT_LT_COMP_PLUS));
     EXPECT_EQ(LastWrites(m_program->ChipTraceLines()).wr1[0], 0x800C);
 
     before = m_program->TraceLines().size();
-    Click(Item(1005));  // pulse and direction, positive low
-    Click(Item(1009));  // quadruple input
-    Click(Item(1011));  // ALM off: its levels disabled
-    Click(Item(1016));  // INP high
-    Click(Item(1018));  // second limit button
-    Click(Item(1021));  // instant stop
-    Click(Item(1035));  // ORG high
-    Click(Item(1019));  // ORG off
-    Click(Item(1041));  // falling edge
+    Click(Item(IDC_PULSEOUT_DIRLOW));  // pulse and direction, positive low
+    Click(Item(IDC_PULSEIN_X4));       // quadruple input
+    Click(Item(IDC_ALM_ENABLE));       // ALM off: its levels disabled
+    Click(Item(IDC_INP_HIGH));         // INP high
+    Click(Item(IDC_LIMIT_LEVEL1));     // second limit button
+    Click(Item(IDC_LIMIT_INSTANT));    // instant stop
+    Click(Item(IDC_ORG_HIGH));         // ORG high
+    Click(Item(IDC_ORG_ENABLE));       // ORG off
+    Click(Item(IDC_EDGE_FALLING));     // falling edge
     EXPECT_EQ(ControlCalls(m_program->TraceLines(), before),
               (std::vector<std::wstring>{
                   L"dispid=17 args=(0,1)", L"dispid=18 args=(0,2)", L"dispid=19 args=(0,8)",
                   L"dispid=19 args=(0,12)", L"dispid=22 args=(0,2)", L"dispid=22 args=(0,3)",
                   L"dispid=27 args=(0,2)", L"dispid=27 args=(0,0)", L"dispid=43 args=(0,1)"}));
-    EXPECT_FALSE(IsEnabled(Item(1012)));
-    EXPECT_FALSE(IsEnabled(Item(1034)));
-    EXPECT_FALSE(IsEnabled(Item(1035)));
+    EXPECT_FALSE(IsEnabled(Item(IDC_ALM_LOW)));
+    EXPECT_FALSE(IsEnabled(Item(IDC_ORG_LOW)));
+    EXPECT_FALSE(IsEnabled(Item(IDC_ORG_HIGH)));
     const Registers regs = LastWrites(m_program->ChipTraceLines());
     // Pulse-out 1 (0x40), input 2 (000), ALM/INP 12 in bits 12-15, limit 001, falling edge.
     EXPECT_EQ(regs.wr2[0], 0xC000 | 0x40 | 0x80 | 0x04);
     EXPECT_EQ(regs.wr1[0], 0x8000);
 
     // Save: the one record, exactly as the page left it.
-    Command(kSave);
+    Command(ID_SAVECONFIG);
     Record expected = Defaults(0, 0);
     expected.f[kPulseOut] = 1;
     expected.f[kPulseIn] = 2;
@@ -354,35 +357,35 @@ TEST_F(ConfigTest, LoadDefaultsBeforeAndAfterTheCardIsOpen) {
     x.f[kIntAccelEnd] = 1;
     ASSERT_NE(Start(Bytes({x})), nullptr);
     // Before the card is open: the record is reset, nothing is sent.
-    Command(kLoadDefaults);
+    Command(ID_LOADDEFAULTCONFIG);
     EXPECT_EQ(ControlCalls(m_program->TraceLines()),
               std::vector<std::wstring>{L"dispid=5 args=()"});  // the start's GetCardCount
     EXPECT_TRUE(m_program->ChipTraceLines().empty());
-    Command(kSave);
+    Command(ID_SAVECONFIG);
     EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0)}));
     // The first page sends the defaults.
-    Command(kConfig);
+    Command(ID_CONFIG);
     EXPECT_TRUE(
         Contains(ControlCalls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
-    EXPECT_TRUE(Checked(Page(), 1004));
+    EXPECT_TRUE(Checked(Page(), IDC_PULSEOUT_CWCCW));
 
     // After: the page's changes are undone on the card and on the page.
-    Click(Item(1006));
-    Click(Item(1031));
-    Click(Item(1035));
+    Click(Item(IDC_PULSEOUT_DIRHIGH));
+    Click(Item(IDC_INT_DRIVE_END));
+    Click(Item(IDC_ORG_HIGH));
     EXPECT_EQ(LastWrites(m_program->ChipTraceLines()).wr1[0], 0x8008);
     const size_t before = m_program->TraceLines().size();
-    Command(kLoadDefaults);
+    Command(ID_LOADDEFAULTCONFIG);
     EXPECT_EQ(ControlCalls(m_program->TraceLines(), before), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0));
     const Registers regs = LastWrites(m_program->ChipTraceLines());
     EXPECT_EQ(regs.wr1[0], 0x000C);
     EXPECT_EQ(regs.wr2[0], 0xA818);  // input mode 0 is 100
-    EXPECT_TRUE(Checked(Page(), 1004));
-    EXPECT_FALSE(Checked(Page(), 1006));
-    EXPECT_FALSE(Checked(Page(), 1031));
-    EXPECT_TRUE(Checked(Page(), 1034));
+    EXPECT_TRUE(Checked(Page(), IDC_PULSEOUT_CWCCW));
+    EXPECT_FALSE(Checked(Page(), IDC_PULSEOUT_DIRHIGH));
+    EXPECT_FALSE(Checked(Page(), IDC_INT_DRIVE_END));
+    EXPECT_TRUE(Checked(Page(), IDC_ORG_LOW));
     EXPECT_EQ(Summary().find(L"中断"), std::wstring::npos);
-    Command(kSave);
+    Command(ID_SAVECONFIG);
     EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0)}));
     Close();
 }
@@ -411,11 +414,11 @@ TEST_F(ConfigTest, ACardHeldElsewhereLeavesThePageUnfilledUntilAnotherPairOpensI
     ASSERT_TRUE(host.Create(wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, RECT{0, 0, 200, 200},
                             nullptr, 0));
     auto holder = std::make_unique<CVorn_305q>();
-    ASSERT_TRUE(holder->Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &host, 1003));
+    ASSERT_TRUE(holder->Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &host, IDC_VORN305QCTRL));
     ASSERT_EQ(holder->InitCard(0), 0);
 
     ASSERT_NE(Start(file), nullptr);
-    Command(kConfig);
+    Command(ID_CONFIG);
     std::vector<std::wstring> trace = m_program->TraceLines();
     EXPECT_EQ(Count(trace, L"invoke dispid=1 args=(0) result=-1"), 1) << DumpLines(trace);
     EXPECT_EQ(Count(trace, L"invoke dispid=17"), 0);
@@ -424,10 +427,10 @@ TEST_F(ConfigTest, ACardHeldElsewhereLeavesThePageUnfilledUntilAnotherPairOpensI
     EXPECT_TRUE(IsVisible(Page()));
     EXPECT_EQ(Heading(), L"对(卡:0 轴:0)进行信息配置\n");
     EXPECT_EQ(Summary(), L"");
-    EXPECT_TRUE(Checked(Page(), 1007));  // the construction state, not the record's
+    EXPECT_TRUE(Checked(Page(), IDC_PULSEIN_X1));  // the construction state, not the record's
     // The same pair again does not retry; a click reaches nothing.
-    Command(kConfig);
-    Click(Item(1031));
+    Command(ID_CONFIG);
+    Click(Item(IDC_INT_DRIVE_END));
     trace = m_program->TraceLines();
     EXPECT_EQ(Count(trace, L"invoke dispid=1 "), 1);
     EXPECT_EQ(Count(trace, L"invoke dispid=3 "), 0);
@@ -446,14 +449,14 @@ TEST_F(ConfigTest, ACardHeldElsewhereLeavesThePageUnfilledUntilAnotherPairOpensI
     expected.insert(expected.end(), yCalls.begin(), yCalls.end());
     EXPECT_EQ(calls, expected) << DumpLines(m_program->TraceLines());
     EXPECT_EQ(Heading(), L"对(卡:0 轴:1)进行信息配置\n");
-    EXPECT_TRUE(Checked(Page(), 1009));
+    EXPECT_TRUE(Checked(Page(), IDC_PULSEIN_X4));
     // Back to X: its file record went unharmed by the click made while unbound.
     before = m_program->TraceLines().size();
     ChooseAxis(0);
     EXPECT_EQ(ControlCalls(m_program->TraceLines(), before), ConfigCalls(0, 0, 1, 10, 0, 1, 0, 0));
-    EXPECT_TRUE(Checked(Page(), 1008));
-    EXPECT_FALSE(Checked(Page(), 1031));
-    Command(kSave);
+    EXPECT_TRUE(Checked(Page(), IDC_PULSEIN_X2));
+    EXPECT_FALSE(Checked(Page(), IDC_INT_DRIVE_END));
+    Command(ID_SAVECONFIG);
     EXPECT_EQ(ReadFileBytes(SettingsPath()), file);
     Close();
 }
@@ -465,13 +468,13 @@ TEST_F(ConfigTest, NewDocumentKeepsOnePageAndOneSetOfRecords) {
     ASSERT_TRUE(PressKeys(m_frame, {VK_MENU, 'C'}));  // 配置(&C), after the new document
     ASSERT_GE(m_program->WaitForTraceLine(L"page command 32771", before, kWait), 0);
     EXPECT_GE(m_program->WaitForTraceLine(L"document new", before, 0), 0);
-    Command(kSave);
+    Command(ID_SAVECONFIG);
     // The file's two records, not four; one page of its kind.
     EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes({Defaults(0, 0), Defaults(0, 2)}));
     std::vector<HWND> headings;
     EnumChildWindows(m_frame, CollectHeadings, reinterpret_cast<LPARAM>(&headings));
     EXPECT_EQ(headings.size(), 1u);
-    EXPECT_EQ(ComboEntries(FindChild(m_frame, kCardSelector)).size(), 1u);
+    EXPECT_EQ(ComboEntries(FindChild(m_frame, ID_CARD_SELECTOR)).size(), 1u);
     EXPECT_EQ(Count(m_program->TraceLines(), L"settings loaded"), 1);
     Close();
 }
@@ -483,9 +486,9 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
         x.f[kEdge] = 1;
         const std::string two = Bytes({x, Defaults(5, 1)});
         ASSERT_NE(Start(two + std::string(10, '\x7f')), nullptr);
-        Command(kConfig);
-        EXPECT_TRUE(Checked(Page(), 1041));
-        Command(kSave);
+        Command(ID_CONFIG);
+        EXPECT_TRUE(Checked(Page(), IDC_EDGE_FALLING));
+        Command(ID_SAVECONFIG);
         EXPECT_EQ(ReadFileBytes(SettingsPath()), two);
         Close();
     }
@@ -498,10 +501,10 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
             c = static_cast<char>(seed >> 16);
         }
         ASSERT_NE(Start(garbage), nullptr);
-        Command(kConfig);
+        Command(ID_CONFIG);
         EXPECT_TRUE(
             Contains(ControlCalls(m_program->TraceLines()), ConfigCalls(0, 0, 0, 10, 0, 1, 0, 0)));
-        Command(kSave);
+        Command(ID_SAVECONFIG);
         EXPECT_EQ(ReadFileBytes(SettingsPath()), garbage + Bytes({Defaults(0, 0)}));
         Close();
     }
@@ -512,9 +515,9 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
         file.reserve(10u << 20);
         while (file.size() < (10u << 20)) file += big;
         ASSERT_NE(Start(file), nullptr);
-        Command(kConfig);
+        Command(ID_CONFIG);
         EXPECT_EQ(Heading(), L"对(卡:0 轴:0)进行信息配置\n");
-        Command(kSave);
+        Command(ID_SAVECONFIG);
         const std::string saved = ReadFileBytes(SettingsPath());
         EXPECT_EQ(saved.size(), file.size() + 80);
         EXPECT_TRUE(saved == file + Bytes({Defaults(0, 0)}));
@@ -530,9 +533,9 @@ TEST_F(ConfigTest, BadSettingsFilesLoadWithoutHarmAndTheNextSaveIsWhole) {
             << DumpLines({MessageBoxText(box)});
         ASSERT_TRUE(CloseDialog(box, IDOK));
         EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
-        Command(kConfig);
-        EXPECT_TRUE(Checked(Page(), 1004));
-        PostMessageW(m_frame, WM_COMMAND, kSave, 0);
+        Command(ID_CONFIG);
+        EXPECT_TRUE(Checked(Page(), IDC_PULSEOUT_CWCCW));
+        PostMessageW(m_frame, WM_COMMAND, ID_SAVECONFIG, 0);
         box = m_program->WaitForDialog(kWait);
         ASSERT_NE(box, nullptr);
         ASSERT_TRUE(CloseDialog(box, IDYES));

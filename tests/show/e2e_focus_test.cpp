@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
@@ -18,28 +19,10 @@ const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kIntegerRefused[] = L"请输入一个整数。";
 constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
-constexpr int kAxisSelector = 32778;
-constexpr UINT kOneAxis = 32773;
-constexpr UINT kFileOpen = 57601;
-constexpr UINT kFileSave = 57603;
-
-constexpr int kConfigTitle = 1032;
-constexpr int kOneAxisTitle = 1053;
-constexpr int kTwoAxisTitle = 1117;
 
 // Config page.
-constexpr int kAccelEndCheck = 1030;
-constexpr int kEdgeFalling = 1041;
 // One-axis page.
-constexpr int kPosition = 1096;
-constexpr int kStartSpeed = 1059;
-constexpr int kRunSpeed = 1060;
-constexpr int kRelativeMove = 1044;
-constexpr int kForward = 1055;
-constexpr int kStart = 1065;
 // Two-axis page.
-constexpr int kCircleMode = 1121;
-constexpr int kZoomIn = 1149;
 
 std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
 
@@ -73,7 +56,8 @@ protected:
         ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
         HWND toolBar = FindChild(m_frame, kToolBar);
         ASSERT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
+            [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
+            kWait));
     }
     void TearDown() override {
         if (!m_program || !m_program->Running()) return;
@@ -158,12 +142,12 @@ TEST_F(FocusTest, AKeyAfterAPageSwitchIsAnsweredWhateverControlHadTheFocus) {
     Start();
     // A check box, radio buttons and push buttons of each page.
     const Switch switches[] = {
-        {'C', kConfigTitle, kAccelEndCheck, 'O', kOneAxisTitle},
-        {'C', kConfigTitle, kEdgeFalling, 'T', kTwoAxisTitle},
-        {'O', kOneAxisTitle, kRelativeMove, 'C', kConfigTitle},
-        {'O', kOneAxisTitle, kStart, 'T', kTwoAxisTitle},
-        {'T', kTwoAxisTitle, kZoomIn, 'O', kOneAxisTitle},
-        {'T', kTwoAxisTitle, kCircleMode, 'C', kConfigTitle},
+        {'C', IDC_CONFIG_TITLE, IDC_INT_ACCEL_END, 'O', IDC_ONEAXIS_TITLE},
+        {'C', IDC_CONFIG_TITLE, IDC_EDGE_FALLING, 'T', IDC_TWOAXIS_TITLE},
+        {'O', IDC_ONEAXIS_TITLE, IDC_MOTION_T_RELATIVE, 'C', IDC_CONFIG_TITLE},
+        {'O', IDC_ONEAXIS_TITLE, IDC_START, 'T', IDC_TWOAXIS_TITLE},
+        {'T', IDC_TWOAXIS_TITLE, IDC_ZOOM_IN, 'O', IDC_ONEAXIS_TITLE},
+        {'T', IDC_TWOAXIS_TITLE, IDC_MODE_CIRCLE, 'C', IDC_CONFIG_TITLE},
     };
     for (const Switch& s : switches) {
         SCOPED_TRACE("control " + std::to_string(s.control));
@@ -179,51 +163,51 @@ TEST_F(FocusTest, AKeyAfterAPageSwitchIsAnsweredWhateverControlHadTheFocus) {
     }
 
     // The axis selector had the focus, and the two-axis page disables it.
-    ShowPage('O', kOneAxisTitle);
-    HWND axisSelector = FindChild(m_frame, kAxisSelector);
+    ShowPage('O', IDC_ONEAXIS_TITLE);
+    HWND axisSelector = FindChild(m_frame, ID_AXIS_SELECTOR);
     ClickInto(axisSelector);
     ASSERT_TRUE(PressKeys(m_frame, {VK_ESCAPE}));  // its list closes
-    ShowPage('T', kTwoAxisTitle);
+    ShowPage('T', IDC_TWOAXIS_TITLE);
     EXPECT_FALSE(IsEnabled(axisSelector));
-    ExpectFocusOnPage(kTwoAxisTitle);
+    ExpectFocusOnPage(IDC_TWOAXIS_TITLE);
 }
 
 TEST_F(FocusTest, ARefusedNumberIsSaidOnceAndTheFocusNeverGoesBackIntoAHiddenPage) {
     Start();
-    ShowPage('O', kOneAxisTitle);
-    HWND runSpeed = Item(kOneAxisTitle, kRunSpeed);
+    ShowPage('O', IDC_ONEAXIS_TITLE);
+    HWND runSpeed = Item(IDC_ONEAXIS_TITLE, IDC_RUN_SPEED);
 
     // Left inside the shown page: said, and the focus is back in the refused edit.
     TypeInto(runSpeed, L"99999999999");
-    ASSERT_TRUE(
-        ClickAt(Item(kOneAxisTitle, kStartSpeed), CentreOf(Item(kOneAxisTitle, kStartSpeed))));
+    ASSERT_TRUE(ClickAt(Item(IDC_ONEAXIS_TITLE, IDC_START_SPEED),
+                        CentreOf(Item(IDC_ONEAXIS_TITLE, IDC_START_SPEED))));
     CloseBox(kIntegerRefused);
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == runSpeed; }, kWait))
         << Describe(FocusOf(m_frame));
     ExpectNoBox();
 
     // Left by a page switch: said once, and the focus goes to the shown page.
-    ShowPage('C', kConfigTitle);
+    ShowPage('C', IDC_CONFIG_TITLE);
     CloseBox(kIntegerRefused);
-    ExpectFocusOnPage(kConfigTitle);
+    ExpectFocusOnPage(IDC_CONFIG_TITLE);
     ExpectNoBox();
     ASSERT_TRUE(PressKeys(m_frame, {'A'}));
     ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait)) << "the program hangs after the key";
-    ExpectFocusOnPage(kConfigTitle);
+    ExpectFocusOnPage(IDC_CONFIG_TITLE);
 
     // Back on the page the text is still refused where the operator leaves it.
-    ShowPage('O', kOneAxisTitle);
-    ExpectFocusOnPage(kOneAxisTitle);
+    ShowPage('O', IDC_ONEAXIS_TITLE);
+    ExpectFocusOnPage(IDC_ONEAXIS_TITLE);
     ExpectNoBox();
     EXPECT_EQ(WindowText(runSpeed), L"99999999999");
     ClickInto(runSpeed);
-    ASSERT_TRUE(
-        ClickAt(Item(kOneAxisTitle, kStartSpeed), CentreOf(Item(kOneAxisTitle, kStartSpeed))));
+    ASSERT_TRUE(ClickAt(Item(IDC_ONEAXIS_TITLE, IDC_START_SPEED),
+                        CentreOf(Item(IDC_ONEAXIS_TITLE, IDC_START_SPEED))));
     CloseBox(kIntegerRefused);
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == runSpeed; }, kWait))
         << Describe(FocusOf(m_frame));
     SendMessageW(runSpeed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5000"));
-    ClickInto(Item(kOneAxisTitle, kPosition));
+    ClickInto(Item(IDC_ONEAXIS_TITLE, IDC_POSITION));
     ExpectNoBox();
 }
 
@@ -231,10 +215,10 @@ TEST_F(FocusTest, AFileDialogGivesTheFocusBackToAVisibleControl) {
     Start();
     // The operator's place on the shown page is kept. (A page keeps Ctrl+O to its dialog
     // keys: the command is posted as the menu would.)
-    ShowPage('O', kOneAxisTitle);
-    HWND forward = Item(kOneAxisTitle, kForward);
+    ShowPage('O', IDC_ONEAXIS_TITLE);
+    HWND forward = Item(IDC_ONEAXIS_TITLE, IDC_DIR_FORWARD);
     ClickInto(forward);
-    PostMessageW(m_frame, WM_COMMAND, kFileOpen, 0);
+    PostMessageW(m_frame, WM_COMMAND, ID_FILE_OPEN, 0);
     HWND dialog = m_program->WaitForDialog(kWait);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
@@ -243,16 +227,16 @@ TEST_F(FocusTest, AFileDialogGivesTheFocusBackToAVisibleControl) {
         << Describe(FocusOf(m_frame));
 
     // A place on a page hidden since is not.
-    ShowPage('C', kConfigTitle);
-    ClickInto(Item(kConfigTitle, kAccelEndCheck));
-    ShowPage('T', kTwoAxisTitle);
-    for (const UINT command : {kFileOpen, kFileSave}) {
+    ShowPage('C', IDC_CONFIG_TITLE);
+    ClickInto(Item(IDC_CONFIG_TITLE, IDC_INT_ACCEL_END));
+    ShowPage('T', IDC_TWOAXIS_TITLE);
+    for (const UINT command : {ID_FILE_OPEN, ID_FILE_SAVE}) {
         PostMessageW(m_frame, WM_COMMAND, command, 0);
         dialog = m_program->WaitForDialog(kWait);
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
         ASSERT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
-        ExpectFocusOnPage(kTwoAxisTitle);
+        ExpectFocusOnPage(IDC_TWOAXIS_TITLE);
         ASSERT_TRUE(PressKeys(m_frame, {'A'}));
         ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait)) << "the program hangs after the key";
     }
@@ -264,11 +248,12 @@ TEST_F(FocusTest, ClosingWithAnUnreadableNumberInTheFocusedEditEndsWithoutABox) 
         int titleId;
         bool panel;  // the edit is on the two-axis page's linear panel
     };
-    for (const Case& c : {Case{'O', kOneAxisTitle, false}, Case{'T', kTwoAxisTitle, true}}) {
+    for (const Case& c :
+         {Case{'O', IDC_ONEAXIS_TITLE, false}, Case{'T', IDC_TWOAXIS_TITLE, true}}) {
         SCOPED_TRACE(c.panel ? "linear panel" : "one-axis page");
         Start();
         ShowPage(c.pageKey, c.titleId);
-        HWND edit = FindChild(PageOf(c.titleId), kRunSpeed);
+        HWND edit = FindChild(PageOf(c.titleId), IDC_RUN_SPEED);
         TypeInto(edit, L"99999999999");
         ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
         bool boxSeen = false;

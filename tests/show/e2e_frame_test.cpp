@@ -12,14 +12,13 @@
 #include <string>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kAboutTitle[] = L"关于 Vorn_305q_show";
-constexpr DWORD kWait = 20000;
-constexpr int kCardSelector = 32777;
-constexpr UINT kAboutCommand = 57664;
+constexpr DWORD kWait = kLoadedWaitMs;
 
 class FrameTest : public ::testing::Test {
 protected:
@@ -33,7 +32,7 @@ protected:
         HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
         EXPECT_NE(frame, nullptr) << "trace:\n" << DumpLines(m_program->TraceLines());
         if (!frame) return nullptr;
-        HWND card = FindChild(frame, kCardSelector);
+        HWND card = FindChild(frame, ID_CARD_SELECTOR);
         EXPECT_TRUE(WaitUntil([&] { return SendMessageW(card, CB_GETCOUNT, 0, 0) > 0; }, kWait));
         return frame;
     }
@@ -60,7 +59,7 @@ TEST_F(FrameTest, TheTitleStaysFixedAfterNewAndOpenWithoutAnActivation) {
     ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'N'}));
     ASSERT_GE(m_program->WaitForTraceLine(L"document new", before, kWait), 0)
         << DumpLines(m_program->TraceLines());
-    ASSERT_TRUE(Answers(frame, kWait));  // the new document's steps are over
+    ASSERT_TRUE(WaitForQueueHandled(frame, kWait));  // the new document's steps are over
     EXPECT_EQ(GetForegroundWindow(), frame);
     EXPECT_EQ(WindowText(frame), kTitle);
 
@@ -73,7 +72,7 @@ TEST_F(FrameTest, TheTitleStaysFixedAfterNewAndOpenWithoutAnActivation) {
     ASSERT_TRUE(AnswerFileDialog(dialog, m_program->Directory() + L"\\part.dat"));
     ASSERT_GE(m_program->WaitForTraceLine(L"document opened: ", before, kWait), 0)
         << DumpLines(m_program->TraceLines());
-    ASSERT_TRUE(Answers(frame, kWait));
+    ASSERT_TRUE(WaitForQueueHandled(frame, kWait));
     EXPECT_EQ(GetForegroundWindow(), frame);
     EXPECT_EQ(WindowText(frame), kTitle);
     CloseProgram(frame);
@@ -95,7 +94,7 @@ TEST_F(FrameTest, TheAboutBoxOpensCentredOverTheFrame) {
         ASSERT_EQ(outer.left, corner.x);
         ASSERT_EQ(outer.top, corner.y);
 
-        PostMessageW(frame, WM_COMMAND, kAboutCommand, 0);
+        PostMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
         HWND about = m_program->WaitForDialog(kWait, kAboutTitle);
         ASSERT_NE(about, nullptr);
         const RECT box = WindowRect(about);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 #include "vorn_305q_wrapper.h"
 
 namespace {
@@ -30,31 +31,9 @@ const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
 constexpr DWORD kPollMs = 50;
 constexpr int kToolBar = 0xE800;
-constexpr int kAxisSelector = 32778;
-constexpr UINT kConfig = 32771;
-constexpr UINT kOneAxis = 32773;
-constexpr UINT kTwoAxis = 32774;
 
 // One-axis page.
-constexpr int kOneAxisTitle = 1053;
-constexpr int kStart = 1065;
-constexpr int kStop = 1066;
-constexpr int kForward = 1055;
-constexpr int kBackward = 1056;
-constexpr int kCurPos = 1069;
-constexpr int kRunState = 1072;
-constexpr int kInterrupt = 1073;
 // Two-axis page and panels.
-constexpr int kTwoAxisTitle = 1117;
-constexpr int kMainCombo = 1087;
-constexpr int kCircleMode = 1121;
-constexpr int kMainPos = 1138;
-constexpr int kSlavePos = 1139;
-constexpr int kClearPos = 1123;
-constexpr int kRun = 1145;
-constexpr int kPanelStop = 1146;
-constexpr int kDirectionCombo = 1095;
-constexpr int kPlot = 1155;
 // A poll tick's first call: the one-axis page's RunState, the two-axis page's main position.
 const wchar_t kOneAxisTick[] = L"invoke dispid=6 args=(0)";
 const wchar_t kTwoAxisTick[] = L"invoke dispid=7 args=(0)";
@@ -178,8 +157,9 @@ public:
                            nullptr, 0))
             return;
         m_control = std::make_unique<CVorn_305q>();
-        m_held = m_control->Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &m_host, 1003) &&
-                 m_control->InitCard(0) == 0;
+        m_held =
+            m_control->Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &m_host, IDC_VORN305QCTRL) &&
+            m_control->InitCard(0) == 0;
     }
     ~CCardHolder() {
         Release();
@@ -379,7 +359,8 @@ protected:
         ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
         HWND toolBar = FindChild(m_frame, kToolBar);
         ASSERT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
+            [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
+            kWait));
     }
     void TearDown() override {
         if (!m_program) return;
@@ -396,14 +377,14 @@ protected:
         HWND title = FindChild(m_frame, titleId);
         return title ? GetParent(title) : nullptr;
     }
-    HWND OneAxis(int id) const { return GetDlgItem(PageOf(kOneAxisTitle), id); }
-    HWND TwoAxis(int id) const { return GetDlgItem(PageOf(kTwoAxisTitle), id); }
+    HWND OneAxis(int id) const { return GetDlgItem(PageOf(IDC_ONEAXIS_TITLE), id); }
+    HWND TwoAxis(int id) const { return GetDlgItem(PageOf(IDC_TWOAXIS_TITLE), id); }
     // The linear panel (circular: true), told apart by the circular panel's combo.
     HWND Panel(bool circular) const {
-        for (HWND child = GetWindow(PageOf(kTwoAxisTitle), GW_CHILD); child;
+        for (HWND child = GetWindow(PageOf(IDC_TWOAXIS_TITLE), GW_CHILD); child;
              child = GetWindow(child, GW_HWNDNEXT)) {
             if (ClassName(child) != L"#32770") continue;
-            if ((GetDlgItem(child, kDirectionCombo) != nullptr) == circular) return child;
+            if ((GetDlgItem(child, IDC_CIRCLE_DIR) != nullptr) == circular) return child;
         }
         return nullptr;
     }
@@ -433,7 +414,7 @@ protected:
     // paint has run and its last stretch has reached the X screen (a window's pixels reach
     // the screen a moment after its paint).
     bool PlotOnScreen(const std::vector<Corner>& path, Picture& picture) const {
-        if (!WaitForPainted(TwoAxis(kPlot), kWait)) return false;
+        if (!WaitForPainted(TwoAxis(IDC_PLOT), kWait)) return false;
         return WaitUntil(
             [&] {
                 return ScreenPicture(m_program->Directory(), picture) &&
@@ -465,44 +446,48 @@ std::wstring Fill(std::wstring call, int distance, int dir) {
 
 TEST_F(MotionTest, EveryMotionTypeInBothDirectionsIssuesItsCall) {
     Start();
-    ChooseComboEntry(FindChild(m_frame, kAxisSelector), 1);
-    Command(kOneAxis);
+    ChooseComboEntry(FindChild(m_frame, ID_AXIS_SELECTOR), 1);
+    Command(ID_ONEAXIS);
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(OneAxis(kOneAxisTitle)) == L"(卡:0 轴:1)的单轴运动\n"; }, kWait));
+        [&] { return PaintedText(OneAxis(IDC_ONEAXIS_TITLE)) == L"(卡:0 轴:1)的单轴运动\n"; },
+        kWait));
     // Start 1000, run 5000, distance 3000, T acc 0.25, T dec 0.75, S acc 0.125, S dec 0.375.
     const std::pair<int, std::wstring> values[] = {
-        {1059, L"1000"}, {1060, L"5000"},  {1061, L"3000"}, {1062, L"0.25"},
-        {1067, L"0.75"}, {1063, L"0.125"}, {1064, L"0.375"}};
+        {IDC_START_SPEED, L"1000"}, {IDC_RUN_SPEED, L"5000"}, {IDC_DISTANCE, L"3000"},
+        {IDC_T_ACC, L"0.25"},       {IDC_T_DEC, L"0.75"},     {IDC_S_ACC, L"0.125"},
+        {IDC_S_DEC, L"0.375"}};
     for (const auto& v : values) SetText(OneAxis(v.first), v.second);
     const Expected table[] = {
-        {0, 1042, L"dispid=28 args=(1,1000,5000,0.25,dir", true},
-        {1, 1044, L"dispid=30 args=(1,D,1000,5000,0.25", true},
-        {2, 1046, L"dispid=31 args=(1,D,1000,5000,0.25,0.75", true},
-        {3, 1048, L"dispid=34 args=(1,D,1000,5000,0.25", true},
-        {4, 1050, L"dispid=36 args=(1,D,1000,5000,0.25,0.75", true},
-        {5, 1043, L"dispid=29 args=(1,1000,5000,0.25,0.125,dir", true},
-        {6, 1045, L"dispid=32 args=(1,D,1000,5000,0.25,0.125", true},
-        {7, 1047, L"dispid=33 args=(1,D,1000,5000,0.25,0.125,0.75,0.375", true},
-        {8, 1049, L"dispid=35 args=(1,D,1000,5000,0.25,0.125", true},
-        {9, 1051, L"dispid=37 args=(1,D,1000,5000,0.25,0.125,0.75,0.375", true},
-        {10, 1052, L"dispid=24 args=(1,1000,5000", false},
-        {11, 1054, L"dispid=49 args=(1,1000,1", false},
+        {0, IDC_MOTION_T_CONTINUOUS, L"dispid=28 args=(1,1000,5000,0.25,dir", true},
+        {1, IDC_MOTION_T_RELATIVE, L"dispid=30 args=(1,D,1000,5000,0.25", true},
+        {2, IDC_MOTION_T_ASYM_RELATIVE, L"dispid=31 args=(1,D,1000,5000,0.25,0.75", true},
+        {3, IDC_MOTION_T_ABSOLUTE, L"dispid=34 args=(1,D,1000,5000,0.25", true},
+        {4, IDC_MOTION_T_ASYM_ABSOLUTE, L"dispid=36 args=(1,D,1000,5000,0.25,0.75", true},
+        {5, IDC_MOTION_S_CONTINUOUS, L"dispid=29 args=(1,1000,5000,0.25,0.125,dir", true},
+        {6, IDC_MOTION_S_RELATIVE, L"dispid=32 args=(1,D,1000,5000,0.25,0.125", true},
+        {7, IDC_MOTION_S_ASYM_RELATIVE, L"dispid=33 args=(1,D,1000,5000,0.25,0.125,0.75,0.375",
+         true},
+        {8, IDC_MOTION_S_ABSOLUTE, L"dispid=35 args=(1,D,1000,5000,0.25,0.125", true},
+        {9, IDC_MOTION_S_ASYM_ABSOLUTE, L"dispid=37 args=(1,D,1000,5000,0.25,0.125,0.75,0.375",
+         true},
+        {10, IDC_MOTION_MANUAL_CONTINUOUS, L"dispid=24 args=(1,1000,5000", false},
+        {11, IDC_MOTION_MANUAL_FIXED, L"dispid=49 args=(1,1000,1", false},
     };
     for (const Expected& e : table) {
         for (const int dir : {0, 1}) {
             SCOPED_TRACE("type " + std::to_string(e.type) + " dir " + std::to_string(dir));
             Click(OneAxis(e.buttonId));
             if (e.usesDirection) {
-                ASSERT_TRUE(IsEnabled(OneAxis(kBackward)));
-                Click(OneAxis(dir == 0 ? kForward : kBackward));
+                ASSERT_TRUE(IsEnabled(OneAxis(IDC_DIR_BACKWARD)));
+                Click(OneAxis(dir == 0 ? IDC_DIR_FORWARD : IDC_DIR_BACKWARD));
             } else {
                 // The manual types take no direction: their buttons are off.
-                EXPECT_FALSE(IsEnabled(OneAxis(kBackward)));
+                EXPECT_FALSE(IsEnabled(OneAxis(IDC_DIR_BACKWARD)));
                 if (dir == 1) continue;
             }
             const size_t from = TraceSize();
             const size_t chipFrom = m_program->ChipTraceLines().size();
-            Click(OneAxis(kStart));
+            Click(OneAxis(IDC_START));
             const std::wstring call = Fill(e.call, dir == 0 ? 3000 : -3000, dir);
             EXPECT_TRUE(WaitForCall(call, from)) << DumpLines(CallsSince(from));
             // Exactly one motion call per start.
@@ -521,7 +506,7 @@ TEST_F(MotionTest, EveryMotionTypeInBothDirectionsIssuesItsCall) {
                 EXPECT_TRUE(HasCommand(commands, 0x0220) || HasCommand(commands, 0x0221));
             }
             const size_t stopFrom = TraceSize();
-            Click(OneAxis(kStop));
+            Click(OneAxis(IDC_STOP));
             EXPECT_TRUE(WaitForCall(L"dispid=10 args=(1", stopFrom));
         }
     }
@@ -529,18 +514,18 @@ TEST_F(MotionTest, EveryMotionTypeInBothDirectionsIssuesItsCall) {
 
 TEST_F(MotionTest, PollShowsTheMovingPositionOnlyWhileShownAndStopStopsIt) {
     Start();
-    Command(kOneAxis);
-    HWND position = OneAxis(kCurPos);
+    Command(ID_ONEAXIS);
+    HWND position = OneAxis(IDC_CUR_POS);
     ASSERT_TRUE(WaitUntil([&] { return PaintedText(position) == L"0\n"; }, kWait));
-    Click(OneAxis(1042));
-    Click(OneAxis(kStart));
-    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"YES\n"; }, kWait));
+    Click(OneAxis(IDC_MOTION_T_CONTINUOUS));
+    Click(OneAxis(IDC_START));
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_RUN_STATE)) == L"YES\n"; }, kWait));
     ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(position)) > 2000; }, kWait));
     const long seen = Number(PaintedText(position));
     ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(position)) > seen; }, kWait));
 
     // Hidden: no more polling calls, although the axis still drives.
-    Command(kConfig);
+    Command(ID_CONFIG);
     const size_t hidden = TraceSize();
     ASSERT_TRUE(WaitForTimerRoom(m_frame, kPollMs, kWait));
     const std::vector<std::wstring> calls = CallsSince(hidden);
@@ -548,11 +533,11 @@ TEST_F(MotionTest, PollShowsTheMovingPositionOnlyWhileShownAndStopStopsIt) {
     EXPECT_EQ(CountPrefix(calls, L"dispid=7 "), 0) << DumpLines(calls);
     EXPECT_EQ(CountPrefix(calls, L"dispid=20 "), 0) << DumpLines(calls);
 
-    Command(kOneAxis);
+    Command(ID_ONEAXIS);
     ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(position)) > seen; }, kWait));
-    EXPECT_EQ(PaintedText(OneAxis(kRunState)), L"YES\n");
-    Click(OneAxis(kStop));
-    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"NO\n"; }, kWait));
+    EXPECT_EQ(PaintedText(OneAxis(IDC_RUN_STATE)), L"YES\n");
+    Click(OneAxis(IDC_STOP));
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_RUN_STATE)) == L"NO\n"; }, kWait));
     const std::wstring stopped = PaintedText(position);
     // Polled again and again, it stays.
     ASSERT_TRUE(WaitForTicks(kOneAxisTick, TraceSize(), 6));
@@ -561,43 +546,43 @@ TEST_F(MotionTest, PollShowsTheMovingPositionOnlyWhileShownAndStopStopsIt) {
 
 TEST_F(MotionTest, DriveEndInterruptIsShownAndStartResetsIt) {
     Start(SettingsRecord(0, 0, true));
-    Command(kOneAxis);
-    HWND field = OneAxis(kInterrupt);
-    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"0\n"; }, kWait));
-    Click(OneAxis(1044));  // relative positioning: 10000 pulses
-    SetText(OneAxis(1060), L"20000");
-    Click(OneAxis(1044));  // the exchange takes the new speed
-    Click(OneAxis(kStart));
+    Command(ID_ONEAXIS);
+    HWND field = OneAxis(IDC_INTERRUPT);
+    ASSERT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_CUR_POS)) == L"0\n"; }, kWait));
+    Click(OneAxis(IDC_MOTION_T_RELATIVE));  // relative positioning: 10000 pulses
+    SetText(OneAxis(IDC_RUN_SPEED), L"20000");
+    Click(OneAxis(IDC_MOTION_T_RELATIVE));  // the exchange takes the new speed
+    Click(OneAxis(IDC_START));
     ASSERT_TRUE(WaitUntil([&] { return PaintedText(field) == L"0x000080\n"; }, kWait))
         << DumpLines(m_program->TraceLines());
-    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"10000\n"; }, kWait));
-    Click(OneAxis(kStart));
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_CUR_POS)) == L"10000\n"; }, kWait));
+    Click(OneAxis(IDC_START));
     EXPECT_EQ(PaintedText(field), L"0x000000\n");
     EXPECT_TRUE(WaitUntil([&] { return PaintedText(field) == L"0x000080\n"; }, kWait));
 }
 
 TEST_F(MotionTest, PanelsSendTheirValuesAndRefusedReadingsMoveNothing) {
     Start();
-    Command(kTwoAxis);
+    Command(ID_TWOAXIS);
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴0，轴1\n"; },
+        [&] { return PaintedText(TwoAxis(IDC_TWOAXIS_TITLE)) == L"卡0的两轴运动：轴0，轴1\n"; },
         kWait));
     HWND linear = Panel(false);
     ASSERT_NE(linear, nullptr);
-    SetText(GetDlgItem(linear, 1059), L"300");
-    SetText(GetDlgItem(linear, 1060), L"1500");
-    SetText(GetDlgItem(linear, 1135), L"0.25");
-    SetText(GetDlgItem(linear, 1143), L"-400");
-    SetText(GetDlgItem(linear, 1144), L"250");
+    SetText(GetDlgItem(linear, IDC_START_SPEED), L"300");
+    SetText(GetDlgItem(linear, IDC_RUN_SPEED), L"1500");
+    SetText(GetDlgItem(linear, IDC_ACC_TIME), L"0.25");
+    SetText(GetDlgItem(linear, IDC_TARGET_X), L"-400");
+    SetText(GetDlgItem(linear, IDC_TARGET_Y), L"250");
     size_t from = TraceSize();
-    Click(GetDlgItem(linear, kRun));
+    Click(GetDlgItem(linear, IDC_RUN));
     EXPECT_TRUE(WaitForCall(L"dispid=38 args=(0,1,-400,250,300,1500,0.25", from))
         << DumpLines(CallsSince(from));
 
     // A lone minus sign is refused with one box, and nothing moves.
-    SetText(GetDlgItem(linear, 1143), L"-");
+    SetText(GetDlgItem(linear, IDC_TARGET_X), L"-");
     from = TraceSize();
-    PostClick(GetDlgItem(linear, kRun));
+    PostClick(GetDlgItem(linear, IDC_RUN));
     HWND box = m_program->WaitForDialog(kWait);
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(MessageBoxText(box).empty());
@@ -605,28 +590,28 @@ TEST_F(MotionTest, PanelsSendTheirValuesAndRefusedReadingsMoveNothing) {
     ASSERT_GE(m_program->WaitForTraceLine(L"run refused", from, kWait), 0);
     EXPECT_EQ(CountPrefix(CallsSince(from), L"dispid=38 "), 0);
     // The focus is back in the refused edit: mend it before leaving it.
-    SetText(GetDlgItem(linear, 1143), L"-400");
+    SetText(GetDlgItem(linear, IDC_TARGET_X), L"-400");
 
     // The circular panel: counter-clockwise, a full circle round (100, 0).
-    Click(TwoAxis(kCircleMode));
+    Click(TwoAxis(IDC_MODE_CIRCLE));
     HWND circle = Panel(true);
     ASSERT_NE(circle, nullptr);
     EXPECT_TRUE(IsVisible(circle));
     EXPECT_FALSE(IsVisible(linear));
-    SetText(GetDlgItem(circle, 1143), L"100");
-    SetText(GetDlgItem(circle, 1144), L"0");
-    SetText(GetDlgItem(circle, 1148), L"0");
-    SetText(GetDlgItem(circle, 1150), L"0");
-    SendMessageW(GetDlgItem(circle, kDirectionCombo), CB_SETCURSEL, 1, 0);
+    SetText(GetDlgItem(circle, IDC_TARGET_X), L"100");
+    SetText(GetDlgItem(circle, IDC_TARGET_Y), L"0");
+    SetText(GetDlgItem(circle, IDC_END_X), L"0");
+    SetText(GetDlgItem(circle, IDC_END_Y), L"0");
+    SendMessageW(GetDlgItem(circle, IDC_CIRCLE_DIR), CB_SETCURSEL, 1, 0);
     from = TraceSize();
-    Click(GetDlgItem(circle, kRun));
+    Click(GetDlgItem(circle, IDC_RUN));
     EXPECT_TRUE(WaitForCall(L"dispid=42 args=(0,1,100,0,0,0,200,1000,0.1,0", from))
         << DumpLines(CallsSince(from));
 
     // An emptied end point is refused: no move.
-    SetText(GetDlgItem(circle, 1148), L"");
+    SetText(GetDlgItem(circle, IDC_END_X), L"");
     from = TraceSize();
-    PostClick(GetDlgItem(circle, kRun));
+    PostClick(GetDlgItem(circle, IDC_RUN));
     box = m_program->WaitForDialog(kWait);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(CloseDialog(box));
@@ -636,20 +621,20 @@ TEST_F(MotionTest, PanelsSendTheirValuesAndRefusedReadingsMoveNothing) {
 
 TEST_F(MotionTest, KeyboardAxisChangeRetitlesAndMovesTheShownAxis) {
     Start();
-    Command(kTwoAxis);
+    Command(ID_TWOAXIS);
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴0，轴1\n"; },
+        [&] { return PaintedText(TwoAxis(IDC_TWOAXIS_TITLE)) == L"卡0的两轴运动：轴0，轴1\n"; },
         kWait));
     // The down-arrow key on the closed list, twice.
-    HWND combo = TwoAxis(kMainCombo);
+    HWND combo = TwoAxis(IDC_MAIN_AXIS);
     SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
     SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
     ASSERT_TRUE(WaitUntil([&] { return ComboSelection(combo) == 2; }, kWait));
     EXPECT_TRUE(WaitUntil(
-        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴2，轴1\n"; },
+        [&] { return PaintedText(TwoAxis(IDC_TWOAXIS_TITLE)) == L"卡0的两轴运动：轴2，轴1\n"; },
         kWait));
     const size_t from = TraceSize();
-    Click(GetDlgItem(Panel(false), kRun));
+    Click(GetDlgItem(Panel(false), IDC_RUN));
     EXPECT_TRUE(WaitForCall(L"dispid=38 args=(2,1,100,100,200,1000,0.1", from))
         << DumpLines(CallsSince(from));
     // The page's new axis got its configuration once the card was open.
@@ -658,17 +643,17 @@ TEST_F(MotionTest, KeyboardAxisChangeRetitlesAndMovesTheShownAxis) {
 
 TEST_F(MotionTest, TwoAxisPollFollowsTheMoveAndStopStopsBothAxes) {
     Start();
-    Command(kTwoAxis);
+    Command(ID_TWOAXIS);
     HWND linear = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (linear = Panel(false)) != nullptr; }, kWait));
-    SetText(GetDlgItem(linear, 1060), L"2000");
-    SetText(GetDlgItem(linear, 1143), L"100000");
-    SetText(GetDlgItem(linear, 1144), L"50000");
-    Click(GetDlgItem(linear, kRun));
-    HWND mainPos = TwoAxis(kMainPos);
+    SetText(GetDlgItem(linear, IDC_RUN_SPEED), L"2000");
+    SetText(GetDlgItem(linear, IDC_TARGET_X), L"100000");
+    SetText(GetDlgItem(linear, IDC_TARGET_Y), L"50000");
+    Click(GetDlgItem(linear, IDC_RUN));
+    HWND mainPos = TwoAxis(IDC_MAIN_POS);
     ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(mainPos)) > 500; }, kWait));
     const size_t from = TraceSize();
-    Click(GetDlgItem(linear, kPanelStop));
+    Click(GetDlgItem(linear, IDC_PANEL_STOP));
     EXPECT_TRUE(WaitForCall(L"dispid=12 args=(0,1", from));
     // Stopped once two polls in a row find both axes in the same place; polled again and
     // again, it stays.
@@ -687,23 +672,25 @@ TEST_F(MotionTest, TwoAxisPollFollowsTheMoveAndStopStopsBothAxes) {
 
 TEST_F(MotionTest, FullCircleIsDrawnClosed) {
     Start();
-    Command(kTwoAxis);
+    Command(ID_TWOAXIS);
     HWND circle = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (circle = Panel(true)) != nullptr; }, kWait));
-    Click(TwoAxis(kCircleMode));
+    Click(TwoAxis(IDC_MODE_CIRCLE));
     // The page has polled the start: the plot's path begins there.
     ASSERT_GE(m_program->WaitForTraceLine(L"invoke dispid=7 args=(1)", 0, kWait), 0);
     // Radius 200 pulses round (200, 0): two divisions at the first zoom, clockwise.
-    SetText(GetDlgItem(circle, 1060), L"250");
-    SetText(GetDlgItem(circle, 1143), L"200");
-    SetText(GetDlgItem(circle, 1144), L"0");
-    SetText(GetDlgItem(circle, 1148), L"0");
-    SetText(GetDlgItem(circle, 1150), L"0");
-    Click(GetDlgItem(circle, kRun));
-    HWND mainPos = TwoAxis(kMainPos);
+    SetText(GetDlgItem(circle, IDC_RUN_SPEED), L"250");
+    SetText(GetDlgItem(circle, IDC_TARGET_X), L"200");
+    SetText(GetDlgItem(circle, IDC_TARGET_Y), L"0");
+    SetText(GetDlgItem(circle, IDC_END_X), L"0");
+    SetText(GetDlgItem(circle, IDC_END_Y), L"0");
+    Click(GetDlgItem(circle, IDC_RUN));
+    HWND mainPos = TwoAxis(IDC_MAIN_POS);
     ASSERT_TRUE(WaitUntil([&] { return Number(PaintedText(mainPos)) > 300; }, kWait));
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(mainPos) == L"0\n" && PaintedText(TwoAxis(kSlavePos)) == L"0\n"; },
+        [&] {
+            return PaintedText(mainPos) == L"0\n" && PaintedText(TwoAxis(IDC_SLAVE_POS)) == L"0\n";
+        },
         kWait));
 
     // The plot draws what the page polled, from its first poll on: a poll held up by a
@@ -713,7 +700,7 @@ TEST_F(MotionTest, FullCircleIsDrawnClosed) {
     ASSERT_FALSE(points.empty());
     EXPECT_EQ(points.front(), std::make_pair(0L, 0L));
     EXPECT_EQ(points.back(), std::make_pair(0L, 0L));
-    const PlotPlace place = PlaceOf(TwoAxis(kPlot));
+    const PlotPlace place = PlaceOf(TwoAxis(IDC_PLOT));
     const std::vector<Corner> path = PathOf(place, points);
     Picture picture;
     ASSERT_TRUE(PlotOnScreen(path, picture)) << Describe(points);
@@ -779,29 +766,30 @@ TEST_F(MotionTest, PagesRefusedTheCardBindOnceAnotherPageOpensItAndPollOnlyThen)
 
     // Refused for the one-axis page, then for the two-axis page: titled, unfilled, and
     // nothing the operator does reaches the control.
-    Command(kOneAxis);
+    Command(ID_ONEAXIS);
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(OneAxis(kOneAxisTitle)) == L"(卡:0 轴:0)的单轴运动\n"; }, kWait));
-    SetText(OneAxis(1060), L"7000");
-    Click(OneAxis(1044));  // relative positioning; the exchange takes the speed
-    Click(OneAxis(kStart));
-    Click(OneAxis(kStop));
-    Command(kTwoAxis);
+        [&] { return PaintedText(OneAxis(IDC_ONEAXIS_TITLE)) == L"(卡:0 轴:0)的单轴运动\n"; },
+        kWait));
+    SetText(OneAxis(IDC_RUN_SPEED), L"7000");
+    Click(OneAxis(IDC_MOTION_T_RELATIVE));  // relative positioning; the exchange takes the speed
+    Click(OneAxis(IDC_START));
+    Click(OneAxis(IDC_STOP));
+    Command(ID_TWOAXIS);
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(TwoAxis(kTwoAxisTitle)) == L"卡0的两轴运动：轴0，轴1\n"; },
+        [&] { return PaintedText(TwoAxis(IDC_TWOAXIS_TITLE)) == L"卡0的两轴运动：轴0，轴1\n"; },
         kWait));
     HWND linear = Panel(false);
     ASSERT_NE(linear, nullptr);
-    Click(GetDlgItem(linear, kRun));
-    Click(GetDlgItem(linear, kPanelStop));
-    Click(TwoAxis(kClearPos));
+    Click(GetDlgItem(linear, IDC_RUN));
+    Click(GetDlgItem(linear, IDC_PANEL_STOP));
+    Click(TwoAxis(IDC_CLEAR_POS));
     ASSERT_TRUE(WaitForTimerRoom(m_frame, kPollMs, kWait));  // for a poll that should not run
     std::vector<std::wstring> trace = m_program->TraceLines();
     const std::vector<std::wstring> refused = {L"dispid=2 args=()", L"dispid=1 args=(0)",
                                                L"dispid=2 args=()", L"dispid=1 args=(0)"};
     EXPECT_EQ(ControlCalls(trace, started), refused) << DumpLines(trace);
     EXPECT_EQ(Count(trace, L"poll on"), 0) << DumpLines(trace);
-    EXPECT_EQ(PaintedText(TwoAxis(kMainPos)), L"");
+    EXPECT_EQ(PaintedText(TwoAxis(IDC_MAIN_POS)), L"");
     m_expectedMessages = 2;
     EXPECT_EQ(Count(m_program->MessageLogLines(), L"该控制卡可能正在被其他程序使用!"), 2)
         << DumpLines(m_program->MessageLogLines());
@@ -810,65 +798,65 @@ TEST_F(MotionTest, PagesRefusedTheCardBindOnceAnotherPageOpensItAndPollOnlyThen)
     // pages still do not poll.
     holder.Release();
     size_t from = TraceSize();
-    Command(kConfig);
+    Command(ID_CONFIG);
     ASSERT_GE(m_program->WaitForTraceLine(L"card 0 opened", from, kWait), 0)
         << DumpLines(m_program->TraceLines());
 
     // The one-axis page again for the same card and axis: bound, polled, and the speed
     // typed while it was unbound is kept and driven with.
     from = TraceSize();
-    Command(kOneAxis);
+    Command(ID_ONEAXIS);
     EXPECT_GE(m_program->WaitForTraceLine(L"page 132: poll on", from, kWait), 0);
-    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"0\n"; }, kWait));
-    EXPECT_EQ(WindowText(OneAxis(1060)), L"7000");
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_CUR_POS)) == L"0\n"; }, kWait));
+    EXPECT_EQ(WindowText(OneAxis(IDC_RUN_SPEED)), L"7000");
     from = TraceSize();
-    Click(OneAxis(kStart));
+    Click(OneAxis(IDC_START));
     EXPECT_TRUE(WaitForCall(L"dispid=30 args=(0,10000,2000,7000,0.5", from))
         << DumpLines(CallsSince(from));
-    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"YES\n"; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_RUN_STATE)) == L"YES\n"; }, kWait));
     from = TraceSize();
-    Click(OneAxis(kStop));
+    Click(OneAxis(IDC_STOP));
     EXPECT_TRUE(WaitForCall(L"dispid=10 args=(0", from));
-    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kRunState)) == L"NO\n"; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_RUN_STATE)) == L"NO\n"; }, kWait));
     // It went into the pair's record: another axis and back shows it again.
-    HWND axisSelector = FindChild(m_frame, kAxisSelector);
+    HWND axisSelector = FindChild(m_frame, ID_AXIS_SELECTOR);
     ChooseComboEntry(axisSelector, 1);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(OneAxis(1060)) == L"4000"; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(OneAxis(IDC_RUN_SPEED)) == L"4000"; }, kWait));
     ChooseComboEntry(axisSelector, 0);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(OneAxis(1060)) == L"7000"; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(OneAxis(IDC_RUN_SPEED)) == L"7000"; }, kWait));
 
     // The two-axis page: bound too; its poll takes over from the one-axis page's.
     from = TraceSize();
-    Command(kTwoAxis);
+    Command(ID_TWOAXIS);
     EXPECT_GE(m_program->WaitForTraceLine(L"page 132: poll off", from, kWait), 0);
     EXPECT_GE(m_program->WaitForTraceLine(L"page 133: poll on", from, kWait), 0);
     from = TraceSize();
-    Click(TwoAxis(kClearPos));
+    Click(TwoAxis(IDC_CLEAR_POS));
     EXPECT_TRUE(WaitForCall(L"dispid=8 args=(0,0", from)) << DumpLines(CallsSince(from));
     EXPECT_TRUE(WaitForCall(L"dispid=8 args=(1,0", from));
     ASSERT_TRUE(WaitUntil(
         [&] {
-            return PaintedText(TwoAxis(kMainPos)) == L"0\n" &&
-                   PaintedText(TwoAxis(kSlavePos)) == L"0\n";
+            return PaintedText(TwoAxis(IDC_MAIN_POS)) == L"0\n" &&
+                   PaintedText(TwoAxis(IDC_SLAVE_POS)) == L"0\n";
         },
         kWait));
     from = TraceSize();
-    Click(GetDlgItem(linear, kRun));
+    Click(GetDlgItem(linear, IDC_RUN));
     EXPECT_TRUE(WaitForCall(L"dispid=38 args=(0,1,100,100,200,1000,0.1", from))
         << DumpLines(CallsSince(from));
     EXPECT_TRUE(WaitUntil(
         [&] {
-            return PaintedText(TwoAxis(kMainPos)) == L"100\n" &&
-                   PaintedText(TwoAxis(kSlavePos)) == L"100\n";
+            return PaintedText(TwoAxis(IDC_MAIN_POS)) == L"100\n" &&
+                   PaintedText(TwoAxis(IDC_SLAVE_POS)) == L"100\n";
         },
         kWait));
     from = TraceSize();
-    Click(GetDlgItem(linear, kPanelStop));
+    Click(GetDlgItem(linear, IDC_PANEL_STOP));
     EXPECT_TRUE(WaitForCall(L"dispid=12 args=(0,1", from));
 
     // Another page: the two-axis poll stops as well.
     from = TraceSize();
-    Command(kConfig);
+    Command(ID_CONFIG);
     const int off = m_program->WaitForTraceLine(L"page 133: poll off", from, kWait);
     ASSERT_GE(off, 0);
     ASSERT_TRUE(WaitForTimerRoom(m_frame, kPollMs, kWait));
@@ -880,39 +868,40 @@ TEST_F(MotionTest, AShownPageRefusedTheCardPollsOnceAnotherAxisOpensIt) {
     CCardHolder holder;
     ASSERT_TRUE(holder.Held());
     Start();
-    Command(kOneAxis);
+    Command(ID_ONEAXIS);
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(OneAxis(kOneAxisTitle)) == L"(卡:0 轴:0)的单轴运动\n"; }, kWait));
+        [&] { return PaintedText(OneAxis(IDC_ONEAXIS_TITLE)) == L"(卡:0 轴:0)的单轴运动\n"; },
+        kWait));
     // The same pair again makes no new attempt, even with the card free.
     holder.Release();
-    Command(kOneAxis);
+    Command(ID_ONEAXIS);
     m_expectedMessages = 1;
     EXPECT_EQ(Count(m_program->TraceLines(), L"invoke dispid=1 "), 1);
     // Another axis while the page is shown: opened, bound and polled without a new show.
     const size_t from = TraceSize();
-    ChooseComboEntry(FindChild(m_frame, kAxisSelector), 1);
+    ChooseComboEntry(FindChild(m_frame, ID_AXIS_SELECTOR), 1);
     EXPECT_GE(m_program->WaitForTraceLine(L"card 0 opened", from, kWait), 0);
     EXPECT_GE(m_program->WaitForTraceLine(L"page 132: poll on", from, kWait), 0);
-    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(kCurPos)) == L"0\n"; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return PaintedText(OneAxis(IDC_CUR_POS)) == L"0\n"; }, kWait));
     EXPECT_TRUE(WaitForCall(L"dispid=6 args=(1", from)) << DumpLines(CallsSince(from));
 }
 
 TEST_F(MotionTest, CircleTurnsAsItsLabelSaysInThePositionsAndOnThePlot) {
     constexpr double kQuarter = 3.14159265358979 / 2;
     Start();
-    Command(kTwoAxis);
+    Command(ID_TWOAXIS);
     HWND circle = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (circle = Panel(true)) != nullptr; }, kWait));
-    Click(TwoAxis(kCircleMode));
-    HWND combo = GetDlgItem(circle, kDirectionCombo);
+    Click(TwoAxis(IDC_MODE_CIRCLE));
+    HWND combo = GetDlgItem(circle, IDC_CIRCLE_DIR);
     const std::vector<std::wstring> labels = {L"顺时针方向", L"逆时针方向"};
     EXPECT_EQ(ComboEntries(combo), labels);
     EXPECT_EQ(ComboSelection(combo), 0);
     // A quarter round (300, 0) from the start: ending at (300, 300) clockwise (y up) and at
     // (300, -300) counter-clockwise; the wrong way round would be three quarters.
-    SetText(GetDlgItem(circle, 1143), L"300");
-    SetText(GetDlgItem(circle, 1144), L"0");
-    SetText(GetDlgItem(circle, 1148), L"300");
+    SetText(GetDlgItem(circle, IDC_TARGET_X), L"300");
+    SetText(GetDlgItem(circle, IDC_TARGET_Y), L"0");
+    SetText(GetDlgItem(circle, IDC_END_X), L"300");
     struct Arc {
         int index;
         int endY;
@@ -922,7 +911,7 @@ TEST_F(MotionTest, CircleTurnsAsItsLabelSaysInThePositionsAndOnThePlot) {
     for (const Arc arc : {Arc{0, 300, -1, 0x32}, Arc{1, -300, +1, 0x33}}) {
         SCOPED_TRACE("direction entry " + std::to_string(arc.index));
         const size_t beforeClear = TraceSize();
-        Click(TwoAxis(kClearPos));
+        Click(TwoAxis(IDC_CLEAR_POS));
         // The plot is emptied with the positions; once polled since, its path begins at 0.
         const int cleared =
             m_program->WaitForTraceLine(L"invoke dispid=8 args=(1,0", beforeClear, kWait);
@@ -932,19 +921,19 @@ TEST_F(MotionTest, CircleTurnsAsItsLabelSaysInThePositionsAndOnThePlot) {
                   0);
         ASSERT_TRUE(WaitUntil(
             [&] {
-                return PaintedText(TwoAxis(kMainPos)) == L"0\n" &&
-                       PaintedText(TwoAxis(kSlavePos)) == L"0\n";
+                return PaintedText(TwoAxis(IDC_MAIN_POS)) == L"0\n" &&
+                       PaintedText(TwoAxis(IDC_SLAVE_POS)) == L"0\n";
             },
             kWait));
         ChooseComboEntry(combo, arc.index);
-        SetText(GetDlgItem(circle, 1150), std::to_wstring(arc.endY));
+        SetText(GetDlgItem(circle, IDC_END_Y), std::to_wstring(arc.endY));
         const size_t from = TraceSize();
         const size_t chipFrom = m_program->ChipTraceLines().size();
-        Click(GetDlgItem(circle, kRun));
+        Click(GetDlgItem(circle, IDC_RUN));
         ASSERT_TRUE(WaitUntil(
             [&] {
-                return PaintedText(TwoAxis(kMainPos)) == L"300\n" &&
-                       PaintedText(TwoAxis(kSlavePos)) == std::to_wstring(arc.endY) + L"\n";
+                return PaintedText(TwoAxis(IDC_MAIN_POS)) == L"300\n" &&
+                       PaintedText(TwoAxis(IDC_SLAVE_POS)) == std::to_wstring(arc.endY) + L"\n";
             },
             kWait))
             << DumpLines(CallsSince(from));
@@ -965,7 +954,7 @@ TEST_F(MotionTest, CircleTurnsAsItsLabelSaysInThePositionsAndOnThePlot) {
             PolledPositions(m_program->TraceLines(), static_cast<size_t>(cleared));
         ASSERT_FALSE(drawn.empty());
         EXPECT_EQ(drawn.front(), std::make_pair(0L, 0L));
-        const PlotPlace place = PlaceOf(TwoAxis(kPlot));
+        const PlotPlace place = PlaceOf(TwoAxis(IDC_PLOT));
         const std::vector<Corner> path = PathOf(place, drawn);
         Picture picture;
         ASSERT_TRUE(PlotOnScreen(path, picture)) << Describe(points);
@@ -1000,8 +989,8 @@ TEST_F(MotionTest, BothPagesPollEveryFiftyMilliseconds) {
         int titleId;
         int fieldId;
         const wchar_t* tick;
-    } pages[] = {{kOneAxis, kOneAxisTitle, kCurPos, L"invoke dispid=6 args=(0)"},
-                 {kTwoAxis, kTwoAxisTitle, kMainPos, L"invoke dispid=7 args=(0)"}};
+    } pages[] = {{ID_ONEAXIS, IDC_ONEAXIS_TITLE, IDC_CUR_POS, L"invoke dispid=6 args=(0)"},
+                 {ID_TWOAXIS, IDC_TWOAXIS_TITLE, IDC_MAIN_POS, L"invoke dispid=7 args=(0)"}};
     for (const auto& page : pages) {
         SCOPED_TRACE("page command " + std::to_string(page.command));
         Command(page.command);

@@ -17,31 +17,17 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-constexpr DWORD kWait = 20000;
-constexpr DWORD kAnswer = 5000;
+constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
-constexpr UINT kOneAxis = 32773;
-constexpr UINT kTwoAxis = 32774;
 
 // One-axis page.
-constexpr int kOneAxisTitle = 1053;
-constexpr int kStartSpeed = 1059;
-constexpr int kRunSpeed = 1060;
-constexpr int kTAcc = 1062;
-constexpr int kStart = 1065;
-constexpr int kStop = 1066;
 // Two-axis page and its linear panel.
-constexpr int kTwoAxisTitle = 1117;
-constexpr int kDirectionCombo = 1095;
-constexpr int kMaxSpeed = 1060;
-constexpr int kAccTime = 1135;
-constexpr int kTargetX = 1143;
-constexpr int kRun = 1145;
-constexpr int kPanelStop = 1146;
+constexpr int kMaxSpeed = IDC_RUN_SPEED;
 
 // The text that killed the program when pasted into a number edit.
 const std::wstring kCrashText =
@@ -133,12 +119,13 @@ protected:
         ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
         HWND toolBar = FindChild(m_frame, kToolBar);
         ASSERT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
+            [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
+            kWait));
     }
     void TearDown() override {
         if (!m_program) return;
         // The program lives on and ends as it should.
-        ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program is gone";
+        ASSERT_TRUE(Answers(m_frame, kWait)) << "the program is gone";
         EXPECT_TRUE(m_program->MessageLogLines().empty())
             << DumpLines(m_program->MessageLogLines());
         DWORD code = ~0u;
@@ -153,11 +140,11 @@ protected:
         HWND title = FindChild(m_frame, titleId);
         return title ? GetParent(title) : nullptr;
     }
-    HWND OneAxis(int id) const { return GetDlgItem(PageOf(kOneAxisTitle), id); }
+    HWND OneAxis(int id) const { return GetDlgItem(PageOf(IDC_ONEAXIS_TITLE), id); }
     HWND LinearPanel() const {
-        for (HWND child = GetWindow(PageOf(kTwoAxisTitle), GW_CHILD); child;
+        for (HWND child = GetWindow(PageOf(IDC_TWOAXIS_TITLE), GW_CHILD); child;
              child = GetWindow(child, GW_HWNDNEXT)) {
-            if (ClassName(child) == L"#32770" && GetDlgItem(child, kDirectionCombo) == nullptr)
+            if (ClassName(child) == L"#32770" && GetDlgItem(child, IDC_CIRCLE_DIR) == nullptr)
                 return child;
         }
         return nullptr;
@@ -208,11 +195,14 @@ protected:
         }
     }
 
-    // Waits until edit holds expected, and says what it holds when it does not.
+    // Waits until edit holds expected, and says what it holds when it does not; judged again
+    // once the program has handled its queue, so that nothing later changes it.
     void ExpectText(HWND edit, const std::wstring& expected, ERoute route) const {
-        const bool held = WaitUntil([&] { return WindowText(edit) == expected; }, kAnswer);
-        ASSERT_TRUE(Answers(m_frame, kAnswer)) << "the program is gone after " << Name(route);
-        EXPECT_TRUE(held) << Name(route) << ": " << DumpLines({WindowText(edit)});
+        const bool came = WaitUntil([&] { return WindowText(edit) == expected; }, kWait);
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait))
+            << "the program is gone after " << Name(route);
+        EXPECT_TRUE(came && WindowText(edit) == expected)
+            << Name(route) << ": " << DumpLines({WindowText(edit)});
     }
 
     std::unique_ptr<CGuiProcess> m_program;
@@ -221,10 +211,11 @@ protected:
 
 TEST_F(PasteTest, TheOneAxisPageTakesOnlyTheDigitsAndPointOfPastesAndStartsWithThem) {
     Start();
-    Command(kOneAxis);
+    Command(ID_ONEAXIS);
     ASSERT_TRUE(WaitUntil(
-        [&] { return PaintedText(OneAxis(kOneAxisTitle)) == L"(卡:0 轴:0)的单轴运动\n"; }, kWait));
-    const HWND runSpeed = OneAxis(kRunSpeed);
+        [&] { return PaintedText(OneAxis(IDC_ONEAXIS_TITLE)) == L"(卡:0 轴:0)的单轴运动\n"; },
+        kWait));
+    const HWND runSpeed = OneAxis(IDC_RUN_SPEED);
     for (const ERoute route : {ERoute::CtrlV, ERoute::ShiftInsert, ERoute::ContextMenu}) {
         PasteOver(runSpeed, kCrashText, route);
         ExpectText(runSpeed, kCrashDigits, route);
@@ -233,13 +224,13 @@ TEST_F(PasteTest, TheOneAxisPageTakesOnlyTheDigitsAndPointOfPastesAndStartsWithT
     // A good number comes in whole; so does one buried in 10,000 characters.
     PasteOver(runSpeed, L"5000", ERoute::CtrlV);
     ExpectText(runSpeed, L"5000", ERoute::CtrlV);
-    const HWND startSpeed = OneAxis(kStartSpeed);
+    const HWND startSpeed = OneAxis(IDC_START_SPEED);
     PasteOver(startSpeed, Buried(L"4000"), ERoute::CtrlV);
     ExpectText(startSpeed, L"4000", ERoute::CtrlV);
 
     // The time edit refuses Ctrl+V's character as it refuses any control character: the
     // 7 typed after it replaces the selection alone.
-    const HWND tAcc = OneAxis(kTAcc);
+    const HWND tAcc = OneAxis(IDC_T_ACC);
     ASSERT_TRUE(SetClipboardText(L"12.5"));
     FocusAndSelectAll(tAcc);
     ASSERT_TRUE(PressKeys(m_frame, {VK_CONTROL, 'V'}));
@@ -257,38 +248,39 @@ TEST_F(PasteTest, TheOneAxisPageTakesOnlyTheDigitsAndPointOfPastesAndStartsWithT
 
     // The start, clicked: leaving the edit reads the page, and the move takes its values.
     const size_t from = TraceSize();
-    ASSERT_TRUE(ClickAt(OneAxis(kStart), {20, 20}));
+    ASSERT_TRUE(ClickAt(OneAxis(IDC_START), {20, 20}));
     EXPECT_TRUE(WaitForCall(L"dispid=28 args=(0,4000,5000,12.5,0", from))
         << DumpLines(ControlCalls(m_program->TraceLines(), from));
     const size_t stopFrom = TraceSize();
-    Click(OneAxis(kStop));
+    Click(OneAxis(IDC_STOP));
     EXPECT_TRUE(WaitForCall(L"dispid=10 args=(0", stopFrom));
 }
 
 TEST_F(PasteTest, ThePanelRunsWithWhatPastesLeftInItsEdits) {
     Start();
-    Command(kTwoAxis);
+    Command(ID_TWOAXIS);
     HWND panel = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (panel = LinearPanel()) != nullptr; }, kWait));
     ASSERT_TRUE(WaitUntil(
         [&] {
-            return PaintedText(FindChild(m_frame, kTwoAxisTitle)) == L"卡0的两轴运动：轴0，轴1\n";
+            return PaintedText(FindChild(m_frame, IDC_TWOAXIS_TITLE)) ==
+                   L"卡0的两轴运动：轴0，轴1\n";
         },
         kWait));
 
     // The time through the context menu, then 运行: the move takes its digits and point.
-    const HWND accTime = GetDlgItem(panel, kAccTime);
+    const HWND accTime = GetDlgItem(panel, IDC_ACC_TIME);
     PasteOver(accTime, kCrashText, ERoute::ContextMenu);
     ExpectText(accTime, kCrashNumber, ERoute::ContextMenu);
     if (HasFatalFailure()) return;
     size_t from = TraceSize();
-    ASSERT_TRUE(ClickAt(GetDlgItem(panel, kRun), {20, 20}));
+    ASSERT_TRUE(ClickAt(GetDlgItem(panel, IDC_RUN), {20, 20}));
     EXPECT_TRUE(WaitForCall(L"dispid=38 args=(0,1,100,100,200,1000,3.03701e+10", from))
         << DumpLines(ControlCalls(m_program->TraceLines(), from));
-    Click(GetDlgItem(panel, kPanelStop));
+    Click(GetDlgItem(panel, IDC_PANEL_STOP));
 
     // Good numbers buried in 10,000 characters, each through another route.
-    const HWND targetX = GetDlgItem(panel, kTargetX);
+    const HWND targetX = GetDlgItem(panel, IDC_TARGET_X);
     PasteOver(targetX, kCrashText, ERoute::ShiftInsert);
     ExpectText(targetX, kCrashDigits, ERoute::ShiftInsert);
     PasteOver(targetX, Buried(L"-300"), ERoute::ShiftInsert);
@@ -300,10 +292,10 @@ TEST_F(PasteTest, ThePanelRunsWithWhatPastesLeftInItsEdits) {
     ExpectText(accTime, L"0.25", ERoute::ContextMenu);
     if (HasFatalFailure()) return;
     from = TraceSize();
-    ASSERT_TRUE(ClickAt(GetDlgItem(panel, kRun), {20, 20}));
+    ASSERT_TRUE(ClickAt(GetDlgItem(panel, IDC_RUN), {20, 20}));
     EXPECT_TRUE(WaitForCall(L"dispid=38 args=(0,1,-300,100,200,4000,0.25", from))
         << DumpLines(ControlCalls(m_program->TraceLines(), from));
-    Click(GetDlgItem(panel, kPanelStop));
+    Click(GetDlgItem(panel, IDC_PANEL_STOP));
 }
 
 }  // namespace

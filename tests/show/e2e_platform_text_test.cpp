@@ -17,17 +17,14 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 #include "test_printer.h"
 #include "unix_shell.h"
 
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-constexpr DWORD kWait = 20000;
-constexpr int kCommandOpen = 57601;
-constexpr int kCommandPrint = 57607;  // Ctrl+P
-constexpr int kCommandPrintDirect = 57608;
-constexpr int kCommandAbout = 57664;
+constexpr DWORD kWait = kLoadedWaitMs;
 // Black text smoothed into a light face: a stroke a pixel wide comes this dark.
 constexpr int kDarkEnough = 40;
 
@@ -348,7 +345,7 @@ TEST_F(PlatformTextTest, BoxesDrawTheirTextDark) {
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(PressKeys(frame, {VK_CONTROL, 'P'}));
     EXPECT_LE(DarkestPixelOfTheBox(L"the platform's box", L"platform-box"), kDarkEnough);
-    PostMessageW(frame, WM_COMMAND, kCommandPrintDirect, 0);
+    PostMessageW(frame, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
     EXPECT_LE(DarkestPixelOfTheBox(L"the program's box", L"program-box"), kDarkEnough);
     CloseProgram(frame);
 }
@@ -360,8 +357,8 @@ TEST_F(PlatformTextTest, ThePrintAndFileDialogsShowEveryLabelWhole) {
     if (!printer.Installed()) GTEST_SKIP() << "no printer could be installed in this prefix";
     HWND frame = StartProgram();
     ASSERT_NE(frame, nullptr);
-    ExpectWholeLabels(frame, kCommandPrint, PRINTDLGORD, L"PRINT32", L"print-dialog", true);
-    ExpectWholeLabels(frame, kCommandOpen, NEWFILEOPENORD, L"NEWFILEOPENORD", L"file-dialog",
+    ExpectWholeLabels(frame, ID_FILE_PRINT, PRINTDLGORD, L"PRINT32", L"print-dialog", true);
+    ExpectWholeLabels(frame, ID_FILE_OPEN, NEWFILEOPENORD, L"NEWFILEOPENORD", L"file-dialog",
                       false);
     CloseProgram(frame);
 }
@@ -412,7 +409,7 @@ TEST(PlatformFontsTest, EveryFaceOfThePlatformDrawsChinese) {
 TEST_F(PlatformTextTest, TheAboutBoxShowsItsUnderscoresAtItsSize) {
     HWND frame = StartProgram();
     ASSERT_NE(frame, nullptr);
-    PostMessageW(frame, WM_COMMAND, kCommandAbout, 0);
+    PostMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
     HWND about = m_program->WaitForDialog(kWait, L"关于 Vorn_305q_show");
     ASSERT_NE(about, nullptr);
     UpdateWindow(about);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 #include "test_printer.h"
 
 namespace {
@@ -29,20 +30,9 @@ namespace {
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kCaption[] = L"Kestrin运动控制卡";
 const wchar_t kNoPrinter[] = L"没有安装打印机，无法打印。";
-constexpr DWORD kWait = 20000;
-constexpr DWORD kAnswer = 5000;
+constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
 constexpr int kStatusBar = 0xE801;
-constexpr int kControl = 1003;
-constexpr UINT kConfig = 32771;
-constexpr UINT kOneAxis = 32773;
-constexpr UINT kPrintSetup = 57606;
-constexpr UINT kPrint = 57607;
-constexpr UINT kPrintDirect = 57608;
-constexpr UINT kPrintPreview = 57609;
-constexpr int kOneAxisTitle = 1053;
-constexpr int kConfigTitle = 1032;
-constexpr int kRunSpeed = 1060;
 
 const wchar_t kAppsKey[] = L"Software\\Local AppWizard-Generated Applications";
 const wchar_t kProfileKey[] =
@@ -80,7 +70,7 @@ std::vector<HWND> ChildrenOf(HWND parent, const std::wstring& className) {
 
 // The view: the frame's child that holds the control.
 HWND FindView(HWND frame) {
-    HWND hwnd = FindChild(frame, kControl);
+    HWND hwnd = FindChild(frame, IDC_VORN305QCTRL);
     while (hwnd && GetParent(hwnd) != frame) hwnd = GetParent(hwnd);
     return hwnd;
 }
@@ -179,7 +169,8 @@ protected:
         ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
         HWND toolBar = FindChild(m_frame, kToolBar);
         ASSERT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
+            [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
+            kWait));
         m_view = FindView(m_frame);
         ASSERT_NE(m_view, nullptr);
     }
@@ -204,9 +195,9 @@ protected:
     }
     // The one-axis page, with the focus in its run speed by a real click.
     void ShowOneAxisPageWithFocus() {
-        PostMessageW(m_frame, WM_COMMAND, kOneAxis, 0);
-        ASSERT_TRUE(WaitUntil([&] { return IsVisible(PageOf(kOneAxisTitle)); }, kWait));
-        m_edit = FindChild(m_frame, kRunSpeed);
+        PostMessageW(m_frame, WM_COMMAND, ID_ONEAXIS, 0);
+        ASSERT_TRUE(WaitUntil([&] { return IsVisible(PageOf(IDC_ONEAXIS_TITLE)); }, kWait));
+        m_edit = FindChild(m_frame, IDC_RUN_SPEED);
         ASSERT_NE(m_edit, nullptr);
         const RECT client = ClientRect(m_edit);
         ASSERT_TRUE(ClickAt(m_edit, {client.right / 2, client.bottom / 2}));
@@ -220,14 +211,15 @@ protected:
     }
     std::vector<HWND> Buttons(HWND preview) const { return ChildrenOf(preview, L"Button"); }
 
-    // Posts 57609 and waits for the preview; the frame as the preview leaves it checked.
+    // Posts ID_FILE_PRINT_PREVIEW and waits for the preview; the frame as the preview leaves it
+    // checked.
     HWND OpenPreview() {
         const size_t before = Mark();
-        PostMessageW(m_frame, WM_COMMAND, kPrintPreview, 0);
+        PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
         HWND preview = nullptr;
         EXPECT_TRUE(WaitUntil([&] { return (preview = Preview()) != nullptr; }, kWait)) << Trace();
         EXPECT_TRUE(Traced(L"preview: zoom 0", before));
-        EXPECT_TRUE(Answers(m_frame, kAnswer));
+        EXPECT_TRUE(WaitForQueueHandled(m_frame, kWait));
         return preview;
     }
 
@@ -240,16 +232,17 @@ protected:
         EXPECT_TRUE(Traced(L"preview: closed", before));
         EXPECT_TRUE(IsVisible(m_view));
         EXPECT_TRUE(IsVisible(FindChild(m_frame, kToolBar)));
-        EXPECT_TRUE(IsVisible(PageOf(kOneAxisTitle)));
-        EXPECT_FALSE(IsVisible(PageOf(kConfigTitle)));
-        EXPECT_TRUE(Answers(m_frame, kAnswer));
+        EXPECT_TRUE(IsVisible(PageOf(IDC_ONEAXIS_TITLE)));
+        EXPECT_FALSE(IsVisible(PageOf(IDC_CONFIG_TITLE)));
+        EXPECT_TRUE(WaitForQueueHandled(m_frame, kWait));
         EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == m_edit; }, kWait))
             << "focus: " << Narrow(ClassName(FocusOf(m_frame))) << " id "
             << GetDlgCtrlID(FocusOf(m_frame));
         HWND toolBar = FindChild(m_frame, kToolBar);
         EXPECT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
-        EXPECT_TRUE(m_program->Dialogs().empty());
+            [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
+            kWait));
+        EXPECT_TRUE(m_program->AllDialogs().empty());
     }
 
     std::unique_ptr<CGuiProcess> m_program;
@@ -266,7 +259,7 @@ TEST_F(PrintTest, WithoutAPrinterPreviewAndSetupAreSaidAndChangeNothing) {
     ShowOneAxisPageWithFocus();
 
     size_t before = Mark();
-    PostMessageW(m_frame, WM_COMMAND, kPrintPreview, 0);
+    PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
     HWND box = m_program->WaitForDialog(kWait);
     ASSERT_NE(box, nullptr) << Trace();
     EXPECT_EQ(WindowText(box), kCaption);
@@ -275,24 +268,29 @@ TEST_F(PrintTest, WithoutAPrinterPreviewAndSetupAreSaidAndChangeNothing) {
     ASSERT_TRUE(CloseDialog(box, IDOK));
     EXPECT_TRUE(Traced(L"preview: no printer", before));
     EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    // Nothing more comes of it, once the program has handled its queue.
+    ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
+    EXPECT_TRUE(m_program->AllDialogs().empty());
     EXPECT_TRUE(ChildrenOf(m_frame, L"VornPreviewView").empty());
     EXPECT_TRUE(IsVisible(m_view));
-    EXPECT_TRUE(IsVisible(PageOf(kOneAxisTitle)));
+    EXPECT_TRUE(IsVisible(PageOf(IDC_ONEAXIS_TITLE)));
     EXPECT_TRUE(IsVisible(FindChild(m_frame, kToolBar)));
 
     // Print setup: the program's box, once (the platform's dialog is not shown).
     before = Mark();
-    PostMessageW(m_frame, WM_COMMAND, kPrintSetup, 0);
+    PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_SETUP, 0);
     box = m_program->WaitForDialog(kWait);
     ASSERT_NE(box, nullptr) << Trace();
     EXPECT_EQ(WindowText(box), kCaption);
     EXPECT_EQ(MessageBoxText(box), kNoPrinter);
     ASSERT_TRUE(CloseDialog(box, IDOK));
     EXPECT_TRUE(Traced(L"print setup: no printer", before)) << Trace();
-    // Said once, and the program goes on as before.
-    EXPECT_TRUE(Answers(m_frame, kAnswer));
+    // Said once, and the program goes on as before: no second box after the first, once the
+    // program has handled its queue.
     EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
-    EXPECT_TRUE(IsVisible(PageOf(kOneAxisTitle)));
+    ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
+    EXPECT_TRUE(m_program->AllDialogs().empty());
+    EXPECT_TRUE(IsVisible(PageOf(IDC_ONEAXIS_TITLE)));
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == m_edit; }, kWait));
 }
 
@@ -356,15 +354,16 @@ TEST_F(PrintTest, PreviewStandsInForTheViewAndGivesItBack) {
     // The frame's menu commands wait: disabled, and refused when they come.
     EXPECT_TRUE(Traced(L"ui command=32771 enabled=0", before)) << Trace();
     size_t mark = Mark();
-    PostMessageW(m_frame, WM_COMMAND, kConfig, 0);
-    PostMessageW(m_frame, WM_COMMAND, kPrintPreview, 0);
-    PostMessageW(m_frame, WM_COMMAND, kPrintSetup, 0);
+    PostMessageW(m_frame, WM_COMMAND, ID_CONFIG, 0);
+    PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+    PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_SETUP, 0);
     EXPECT_TRUE(Traced(L"command 57606 refused: disabled", mark)) << Trace();
     EXPECT_TRUE(Traced(L"command 32771 refused: disabled", mark));
     EXPECT_TRUE(Traced(L"command 57609 refused: disabled", mark));
+    ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
     EXPECT_EQ(ChildrenOf(m_frame, L"VornPreviewView").size(), 1u);
     EXPECT_EQ(Preview(), preview);
-    EXPECT_TRUE(m_program->Dialogs().empty());
+    EXPECT_TRUE(m_program->AllDialogs().empty());
 
     // Zoom: larger twice, then back; a command that no longer applies is disabled.
     int lastWidth = width;
@@ -402,9 +401,10 @@ TEST_F(PrintTest, PreviewStandsInForTheViewAndGivesItBack) {
     ASSERT_TRUE(TypeKeys(L"pcn 1"));
     ASSERT_TRUE(PressKeys(m_frame, {VK_RETURN}));
     ASSERT_TRUE(PressKeys(m_frame, {VK_CONTROL, 'N'}));
-    EXPECT_TRUE(Answers(m_frame, kAnswer));
+    // Judged once the program has handled the keys.
+    ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
     EXPECT_EQ(Preview(), preview);
-    EXPECT_TRUE(m_program->Dialogs().empty());
+    EXPECT_TRUE(m_program->AllDialogs().empty());
     EXPECT_FALSE(Traced(L"settings saved", mark, 0));
     EXPECT_FALSE(Traced(L"document new", mark, 0));
     ASSERT_TRUE(PressKeys(m_frame, {VK_ESCAPE}));
@@ -418,7 +418,7 @@ TEST_F(PrintTest, PreviewStandsInForTheViewAndGivesItBack) {
     EXPECT_TRUE(Traced(L"preview: zoom 1", mark)) << Trace();
     ASSERT_TRUE(PressKeys(m_frame, {VK_MENU, 'C'}));
     ExpectViewBack(mark);
-    EXPECT_TRUE(IsVisible(PageOf(kOneAxisTitle))) << "Alt+C reached the menu's 配置";
+    EXPECT_TRUE(IsVisible(PageOf(IDC_ONEAXIS_TITLE))) << "Alt+C reached the menu's 配置";
 
     // 打印: the preview ends and the print dialog follows; OK prints the page.
     preview = OpenPreview();
@@ -434,7 +434,7 @@ TEST_F(PrintTest, PreviewStandsInForTheViewAndGivesItBack) {
     EXPECT_TRUE(Traced(L"print: one page", mark)) << Trace();
     EXPECT_TRUE(WaitUntil([&] { return output.Pages() == 1; }, kWait)) << output.Pages();
     EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
-    EXPECT_TRUE(IsVisible(PageOf(kOneAxisTitle)));
+    EXPECT_TRUE(IsVisible(PageOf(IDC_ONEAXIS_TITLE)));
 }
 
 // Closing the frame while the preview shows ends the program as any close does.
@@ -516,7 +516,7 @@ TEST_F(PrintTest, ThePrinterChosenInPrintSetupServesTheRun) {
     using Pages = std::pair<int, int>;
     const auto printDirect = [&] {
         const size_t mark = Mark();
-        PostMessageW(m_frame, WM_COMMAND, kPrintDirect, 0);
+        PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
         EXPECT_TRUE(Traced(L"print: one page", mark)) << Trace();
         return Pages(first.TakePages(), second.TakePages());
     };
@@ -528,7 +528,7 @@ TEST_F(PrintTest, ThePrinterChosenInPrintSetupServesTheRun) {
     for (const int answer : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(answer);
         mark = Mark();
-        PostMessageW(m_frame, WM_COMMAND, kPrintSetup, 0);
+        PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_SETUP, 0);
         HWND dialog = m_program->WaitForDialog(kWait);
         ASSERT_NE(dialog, nullptr) << Trace();
         EXPECT_NE(WindowText(dialog), kCaption);
@@ -555,7 +555,7 @@ TEST_F(PrintTest, ThePrinterChosenInPrintSetupServesTheRun) {
     for (const int answer : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(answer);
         mark = Mark();
-        PostMessageW(m_frame, WM_COMMAND, kPrint, 0);
+        PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT, 0);
         HWND dialog = m_program->WaitForDialog(kWait);
         ASSERT_NE(dialog, nullptr) << Trace();
         EXPECT_EQ(ChosenPrinter(dialog, other), other);
@@ -586,7 +586,7 @@ TEST_F(PrintTest, ThePrinterChosenInPrintSetupServesTheRun) {
     // The chosen printer taken away: printing says so and prints nowhere else.
     otherPrinter.Remove();
     mark = Mark();
-    PostMessageW(m_frame, WM_COMMAND, kPrintDirect, 0);
+    PostMessageW(m_frame, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
     HWND box = m_program->WaitForDialog(kWait);
     ASSERT_NE(box, nullptr) << Trace();
     EXPECT_EQ(WindowText(box), kCaption);
@@ -594,6 +594,7 @@ TEST_F(PrintTest, ThePrinterChosenInPrintSetupServesTheRun) {
     EXPECT_NE(MessageBoxText(box).find(other), std::wstring::npos) << Narrow(MessageBoxText(box));
     ASSERT_TRUE(CloseDialog(box, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
+    ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
     EXPECT_FALSE(Traced(L"print: one page", mark, 0));
     EXPECT_EQ(first.Pages(), 0);
 }

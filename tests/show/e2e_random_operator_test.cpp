@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
@@ -28,8 +29,6 @@ const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
 constexpr DWORD kAnswer = 5000;
 constexpr int kToolBar = 0xE800;
-constexpr int kCardSelector = 32777;
-constexpr UINT kOneAxis = 32773;
 constexpr int kActions = 400;
 constexpr unsigned kSeed = 305;
 
@@ -100,7 +99,7 @@ protected:
 
     // The page shown now, or null.
     HWND ShownPage() const {
-        for (const int titleId : {1032, 1053, 1117}) {
+        for (const int titleId : {IDC_CONFIG_TITLE, IDC_ONEAXIS_TITLE, IDC_TWOAXIS_TITLE}) {
             HWND title = FindChild(m_frame, titleId);
             if (title != nullptr && IsVisible(GetParent(title))) return GetParent(title);
         }
@@ -189,7 +188,7 @@ protected:
     void PressACommandKey() {
         const WORD keys[] = {'O', 'S', 'P', 'N'};
         const WORD key = keys[Pick(4)];
-        HWND selector = FindChild(m_frame, kCardSelector);
+        HWND selector = FindChild(m_frame, ID_CARD_SELECTOR);
         Log(std::string("command Ctrl+") + static_cast<char>(key) + " from the card selector");
         const RECT client = ClientRect(selector);
         ASSERT_TRUE(ClickAt(selector, {client.right / 2, client.bottom / 2})) << Report();
@@ -265,7 +264,7 @@ TEST_P(RandomOperatorTest, AnswersAfterEveryActionAndEndsWithCodeZero) {
     ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
     HWND toolBar = FindChild(m_frame, kToolBar);
     ASSERT_TRUE(WaitUntil(
-        [&] { return (ToolBarButtonState(toolBar, kOneAxis) & TBSTATE_ENABLED) != 0; }, kWait));
+        [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; }, kWait));
 
     for (m_action = 0; m_action < kActions; ++m_action) {
         const int kind = Pick(100);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 #include "system_text.h"
 #include "unix_shell.h"
 
@@ -28,10 +29,8 @@ namespace {
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kAppName[] = L"Kestrin运动控制卡";
 const wchar_t kSettings[] = L"vorn305q.vo";
-constexpr DWORD kWait = 20000;
+constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
-constexpr UINT kConfig = 32771;
-constexpr UINT kSave = 32775;
 
 std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
 
@@ -95,7 +94,8 @@ protected:
         if (!m_frame) return nullptr;
         HWND toolBar = FindChild(m_frame, kToolBar);
         EXPECT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, kConfig) & TBSTATE_ENABLED) != 0; }, kWait));
+            [&] { return (ToolBarButtonState(toolBar, ID_CONFIG) & TBSTATE_ENABLED) != 0; },
+            kWait));
         return m_frame;
     }
 
@@ -122,16 +122,17 @@ protected:
     // A save that goes through without a word: handled within the time, no box left.
     void SaveWithoutBox() const {
         DWORD_PTR result = 0;
-        EXPECT_NE(SendMessageTimeoutW(m_frame, WM_COMMAND, kSave, 0, SMTO_NORMAL, kWait, &result),
-                  0)
+        EXPECT_NE(
+            SendMessageTimeoutW(m_frame, WM_COMMAND, ID_SAVECONFIG, 0, SMTO_NORMAL, kWait, &result),
+            0)
             << "the save did not return: a box?";
-        EXPECT_TRUE(m_program->Dialogs().empty());
+        EXPECT_TRUE(m_program->AllDialogs().empty());
     }
-    // No box is up once the frame has answered.
+    // No box, once the program has handled what came before: a box it opened then is a
+    // window by now, shown or not yet.
     void ExpectNoBox() const {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(m_frame, WM_NULL, 0, 0, SMTO_NORMAL, kWait, &result);
-        EXPECT_TRUE(m_program->Dialogs().empty());
+        ASSERT_TRUE(WaitForQueueHandled(m_frame, kWait));
+        EXPECT_TRUE(m_program->AllDialogs().empty());
     }
     // The box names the settings file and the system's reason.
     void ExpectNamesFileAndReason(const std::wstring& text, DWORD code) const {
@@ -142,7 +143,7 @@ protected:
     }
     // A save that fails: one box about it, the file as it was.
     void ExpectFailedSave(DWORD code, bool inTemp, const std::string& before) const {
-        Post(kSave);
+        Post(ID_SAVECONFIG);
         std::wstring text;
         HWND box = Box(&text);
         ASSERT_NE(box, nullptr);
@@ -184,7 +185,7 @@ TEST_F(SettingsTest, AFileAnotherProgramSharesIsLoadedWholeAndNotReplacedWhileHe
         << DumpLines(m_program->TraceLines());
     ExpectNoBox();
 
-    Send(kConfig);  // card 0, axis 0: a record of this run after the file's five
+    Send(ID_CONFIG);  // card 0, axis 0: a record of this run after the file's five
     // Held by the other program, the file cannot be replaced (Wine refuses a rename over an
     // open file, whatever its sharing): said, nothing changed.
     ExpectFailedSave(ERROR_ACCESS_DENIED, false, five);
@@ -221,10 +222,10 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsSaidOnceAndReplacedOnlyAfterAYes) {
     EXPECT_EQ(Count(L"settings loaded"), 0);
     EXPECT_EQ(Count(L"settings unreadable: error 32"), 1);
 
-    Send(kConfig);
+    Send(ID_CONFIG);
     ExpectNoBox();
     // No: nothing is written.
-    Post(kSave);
+    Post(ID_SAVECONFIG);
     box = Box(&text);
     ASSERT_NE(box, nullptr);
     ExpectNamesFileAndReason(text, ERROR_SHARING_VIOLATION);
@@ -236,7 +237,7 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsSaidOnceAndReplacedOnlyAfterAYes) {
     // Yes, but the file is held again: the failure is said, still nothing written.
     holder = Hold(SettingsPath(), GENERIC_READ, 0);
     ASSERT_NE(holder.Get(), INVALID_HANDLE_VALUE);
-    Post(kSave);
+    Post(ID_SAVECONFIG);
     box = Box(&text);
     ASSERT_NE(box, nullptr);
     Answer(box, IDYES);
@@ -249,7 +250,7 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsSaidOnceAndReplacedOnlyAfterAYes) {
 
     // Asked again; yes replaces the file with this run's records, and from then on saves
     // ask nothing.
-    Post(kSave);
+    Post(ID_SAVECONFIG);
     box = Box(&text);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(text.find(L"是否保存"), std::wstring::npos) << DumpLines({text});
@@ -300,7 +301,7 @@ TEST_F(SettingsTest, AStaleTemporaryFileIsRemovedAtStartAndNeverRead) {
     EXPECT_FALSE(Exists(TempPath()));
     EXPECT_GE(m_program->WaitForTraceLine(L"settings loaded: 1 records", 0, 0), 0);
     ExpectNoBox();
-    Send(kConfig);
+    Send(ID_CONFIG);
     SaveWithoutBox();
     EXPECT_EQ(ReadFileBytes(SettingsPath()), Record(0, 1, 1) + Record(0, 0));
     Close();
@@ -354,7 +355,7 @@ TEST_F(SettingsTest, AFullDiskIsSaid) {
 TEST_F(SettingsTest, AReadOnlyFolderIsSaid) {
     const std::string two = Record(0, 2, 1) + Record(0, 3, 2);
     ASSERT_NE(Start({{kSettings, two}}), nullptr);
-    Send(kConfig);
+    Send(ID_CONFIG);
     {
         CReadOnlyFolder readOnly(m_program->Directory());
         if (!readOnly.Active()) GTEST_SKIP() << "this sandbox cannot mount a folder read-only";

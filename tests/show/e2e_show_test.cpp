@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 #include "test_printer.h"
 #include "vorn_305q_wrapper.h"
 
@@ -29,10 +30,8 @@ namespace {
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
 constexpr int kToolBar = 0xE800;
-constexpr int kCardSelector = 32777;
-constexpr int kAxisSelector = 32778;
-constexpr int kControl = 1003;
-constexpr int kPageCommands[] = {32771, 32775, 32776, 32773, 32774};
+constexpr int kPageCommands[] = {ID_CONFIG, ID_SAVECONFIG, ID_LOADDEFAULTCONFIG, ID_ONEAXIS,
+                                 ID_TWOAXIS};
 const wchar_t kProfileKey[] =
     L"Software\\Local AppWizard-Generated Applications\\Kestrin运动控制卡\\Recent File List";
 
@@ -102,7 +101,7 @@ Extent FormSize() {
 
 // The view: the frame's child that holds the control.
 HWND FindView(HWND frame) {
-    HWND hwnd = FindChild(frame, kControl);
+    HWND hwnd = FindChild(frame, IDC_VORN305QCTRL);
     while (hwnd && GetParent(hwnd) != frame) hwnd = GetParent(hwnd);
     return hwnd;
 }
@@ -157,7 +156,7 @@ protected:
         HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
         EXPECT_NE(frame, nullptr) << "trace:\n" << DumpLines(m_program->TraceLines());
         if (!frame) return nullptr;
-        HWND card = FindChild(frame, kCardSelector);
+        HWND card = FindChild(frame, ID_CARD_SELECTOR);
         EXPECT_TRUE(WaitUntil(
             [&] {
                 return cards > 0 ? SendMessageW(card, CB_GETCOUNT, 0, 0) > 0 : !IsEnabled(card);
@@ -207,8 +206,8 @@ TEST_F(ShowTest, SelectorsAndCommandsFollowTheCardCount) {
         SCOPED_TRACE(cards);
         HWND frame = StartProgram(cards);
         ASSERT_NE(frame, nullptr);
-        HWND card = FindChild(frame, kCardSelector);
-        HWND axis = FindChild(frame, kAxisSelector);
+        HWND card = FindChild(frame, ID_CARD_SELECTOR);
+        HWND axis = FindChild(frame, ID_AXIS_SELECTOR);
         HWND toolBar = FindChild(frame, kToolBar);
         ASSERT_TRUE(card && axis && toolBar);
         EXPECT_EQ(GetParent(card), toolBar);
@@ -264,8 +263,8 @@ TEST_F(ShowTest, SelectorChoicesReachTheViewOnlyWhileCardsAreListed) {
     // The choice is sent, not posted: the frame has handled it when the call returns.
     HWND frame = StartProgram(3);
     ASSERT_NE(frame, nullptr);
-    HWND card = FindChild(frame, kCardSelector);
-    HWND axis = FindChild(frame, kAxisSelector);
+    HWND card = FindChild(frame, ID_CARD_SELECTOR);
+    HWND axis = FindChild(frame, ID_AXIS_SELECTOR);
     ChooseComboEntry(card, 2);
     ChooseComboEntry(axis, 3);
     ChooseComboEntry(axis, 3);  // the same entry again changes nothing in the view
@@ -281,7 +280,7 @@ TEST_F(ShowTest, SelectorChoicesReachTheViewOnlyWhileCardsAreListed) {
 
     frame = StartProgram(0);
     ASSERT_NE(frame, nullptr);
-    ChooseComboEntry(FindChild(frame, kAxisSelector), 2);
+    ChooseComboEntry(FindChild(frame, ID_AXIS_SELECTOR), 2);
     trace = m_program->TraceLines();
     EXPECT_EQ(CountLines(trace, L"axis chosen:"), 0) << DumpLines(trace);
     CloseProgram(frame);
@@ -355,7 +354,8 @@ TEST_F(ShowTest, ClosingClosesTheCardOnceBeforeTheControlGoes) {
                             nullptr, 0));
     {
         CVorn_305q control;
-        ASSERT_TRUE(control.Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &host, kControl));
+        ASSERT_TRUE(
+            control.Create(L"", L"", WS_CHILD, RECT{0, 0, 40, 25}, &host, IDC_VORN305QCTRL));
         EXPECT_EQ(control.InitCard(0), 0);
         control.CloseCard();
         control.DestroyWindow();
@@ -388,10 +388,10 @@ TEST_F(ShowTest, NewDocumentLeavesOneSetOfEverything) {
         << DumpLines(m_program->TraceLines());
 
     EXPECT_GE(m_program->WaitForTraceLine(L"document new", before, 0), 0);
-    EXPECT_EQ(ComboEntries(FindChild(frame, kCardSelector)).size(), 3u);
-    EXPECT_EQ(ComboEntries(FindChild(frame, kAxisSelector)).size(), 4u);
+    EXPECT_EQ(ComboEntries(FindChild(frame, ID_CARD_SELECTOR)).size(), 3u);
+    EXPECT_EQ(ComboEntries(FindChild(frame, ID_AXIS_SELECTOR)).size(), 4u);
     EXPECT_EQ(FindView(frame), view);
-    EXPECT_EQ(CountDescendants(frame, kControl), 1);
+    EXPECT_EQ(CountDescendants(frame, IDC_VORN305QCTRL), 1);
     EXPECT_EQ(Children(view).size(), viewChildren);
     const std::vector<std::wstring> trace = m_program->TraceLines();
     EXPECT_EQ(CountLines(trace, kTraceCardCount), 1) << DumpLines(trace);
@@ -402,7 +402,7 @@ TEST_F(ShowTest, AboutBoxAnswersAndReturns) {
     HWND frame = StartProgram(1);
     ASSERT_NE(frame, nullptr);
     // Nothing in the program's interface issues the about command; it is sent.
-    PostMessageW(frame, WM_COMMAND, 57664, 0);
+    PostMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
     HWND about = m_program->WaitForDialog(kWait, L"关于 Vorn_305q_show");
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(about, IDOK)), L"确定");
@@ -445,7 +445,7 @@ TEST_F(ShowTest, PrintingWithoutAPrinterIsSaidAndNeverHangs) {
 
     // Printing without the dialog: the default printer, or the program's own word.
     before = m_program->TraceLines().size();
-    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    PostMessageW(frame, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
     if (havePrinter) {
         EXPECT_GE(m_program->WaitForTraceLine(L"print: one page", before, kWait), 0);
     } else {
@@ -518,7 +518,7 @@ TEST_F(ShowTest, PrintingWithAPrinterPrintsOneBlankPage) {
     }
     ASSERT_TRUE(DeleteFileW(output.c_str()));
     const size_t before = m_program->TraceLines().size();
-    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    PostMessageW(frame, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
     EXPECT_GE(m_program->WaitForTraceLine(L"print: one page", before, kWait), 0)
         << DumpLines(m_program->TraceLines());
     ASSERT_TRUE(WaitForQueueHandled(frame, kWait));
@@ -535,7 +535,7 @@ TEST_F(ShowTest, APrintThatFailsIsSaid) {
     HWND frame = StartProgram(1);
     ASSERT_NE(frame, nullptr);
     const size_t before = m_program->TraceLines().size();
-    PostMessageW(frame, WM_COMMAND, 57608, 0);
+    PostMessageW(frame, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
     HWND box = m_program->WaitForDialog(kWait);
     ASSERT_NE(box, nullptr) << DumpLines(m_program->TraceLines());
     EXPECT_EQ(WindowText(box), L"Kestrin运动控制卡");

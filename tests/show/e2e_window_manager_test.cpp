@@ -15,14 +15,13 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 #include "unix_shell.h"
 
 namespace {
 
 const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
-constexpr DWORD kWait = 20000;
-constexpr DWORD kRequestWait = 10000;  // for a request to reach the program
-constexpr int kCardSelector = 32777;
+constexpr DWORD kWait = kLoadedWaitMs;
 const wchar_t kTraceSizeKept[] = L"frame size kept";
 
 // What a shell command of the host printed (empty when it failed).
@@ -135,7 +134,7 @@ TEST_P(WindowManagerTest, TheFrameKeepsItsSizeWhateverTheManagerIsAsked) {
     ASSERT_TRUE(m_program->Started());
     HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
     ASSERT_NE(frame, nullptr) << DumpLines(m_program->TraceLines());
-    HWND card = FindChild(frame, kCardSelector);
+    HWND card = FindChild(frame, ID_CARD_SELECTOR);
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(card, CB_GETCOUNT, 0, 0) > 0; }, kWait));
     const std::string id = XWindowId(frame);
     ASSERT_FALSE(id.empty());
@@ -145,7 +144,7 @@ TEST_P(WindowManagerTest, TheFrameKeepsItsSizeWhateverTheManagerIsAsked) {
     ASSERT_TRUE(WaitUntil([&] { return HostOutput("wmctrl -l").find(hex) != std::string::npos; },
                           kWait, 100))
         << HostOutput("wmctrl -l");
-    ASSERT_TRUE(Answers(frame, kWait));
+    ASSERT_TRUE(WaitForQueueHandled(frame, kWait));
 
     const RECT start = WindowRect(frame);
     const LONG width = start.right - start.left;
@@ -226,13 +225,16 @@ TEST_P(WindowManagerTest, TheFrameKeepsItsSizeWhateverTheManagerIsAsked) {
         const size_t lines = m_program->TraceLines().size();
         ASSERT_EQ(RunUnixShell(command), 0) << command;
         // The request reached the frame, as a size it refused.
-        EXPECT_GE(m_program->WaitForTraceLine(kTraceSizeKept, lines, kRequestWait), 0)
+        EXPECT_GE(m_program->WaitForTraceLine(kTraceSizeKept, lines, kWait), 0)
             << "no sign of the request in the program's trace; " << Describe(before, beforeX);
         const auto settled = [&] {
             return !IsZoomed(frame) && matches(WindowRect(frame), QueryXWindow(id));
         };
-        const bool kept = WaitUntil(settled, 5000, 100);
-        Sleep(500);  // and it stays so
+        const bool kept = WaitUntil(settled, kWait, 100);
+        // And it stays so: room for a further move by the manager, then the program has
+        // handled whatever that brought before the frame is judged again.
+        Sleep(500);
+        ASSERT_TRUE(WaitForQueueHandled(frame, kWait));
         const RECT now = WindowRect(frame);
         const XWindow x = QueryXWindow(id);
         EXPECT_TRUE(kept && settled())

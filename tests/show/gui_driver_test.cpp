@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "gui_driver.h"
+#include "gui_fixture_ids.h"
 
 namespace {
 
+using namespace fixture_ids;
+
 const wchar_t kTitle[] = L"驱动测试窗口";
 constexpr DWORD kWait = kLoadedWaitMs;
-constexpr UINT kBusyCommand = 32790;   // the fixture is busy 700 ms
-constexpr UINT kTimerCommand = 32791;  // a 200 ms timer set
 
 std::wstring FixturePath() { return Utf8ToWide(GUI_FIXTURE_EXE); }
 
@@ -85,23 +86,23 @@ TEST_F(GuiDriverTest, FindsAndReadsWindowsAlsoInsideTheToolBar) {
     EXPECT_EQ(process->FindTopLevel(L"驱动测试"), nullptr);
 
     HWND toolBar = FindChild(frame, 0xE800);
-    HWND combo = FindChild(frame, 32777);
+    HWND combo = FindChild(frame, kCombo);
     ASSERT_NE(toolBar, nullptr);
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(GetParent(combo), toolBar);
     EXPECT_EQ(ComboEntries(combo), (std::vector<std::wstring>{L"甲", L"乙", L"丙"}));
     EXPECT_EQ(ComboSelection(combo), 0);
 
-    EXPECT_NE(ToolBarButtonState(toolBar, 32771) & TBSTATE_ENABLED, 0);
-    EXPECT_EQ(ToolBarButtonState(toolBar, 32773) & TBSTATE_ENABLED, 0);
+    EXPECT_NE(ToolBarButtonState(toolBar, kEnabledCommand) & TBSTATE_ENABLED, 0);
+    EXPECT_EQ(ToolBarButtonState(toolBar, kDisabledCommand) & TBSTATE_ENABLED, 0);
     EXPECT_EQ(ToolBarButtonState(toolBar, 40000), -1);
 
-    EXPECT_EQ(WindowText(FindChild(frame, 1002)), L"弹出");
-    EXPECT_TRUE(IsEnabled(FindChild(frame, 1002)));
-    EXPECT_FALSE(IsEnabled(FindChild(frame, 1003)));
-    EXPECT_TRUE(IsVisible(FindChild(frame, 1002)));
-    EXPECT_FALSE(IsVisible(FindChild(frame, 1005)));
-    EXPECT_EQ(WindowText(FindChild(frame, 1005)), L"隐藏");
+    EXPECT_EQ(WindowText(FindChild(frame, kBoxButton)), L"弹出");
+    EXPECT_TRUE(IsEnabled(FindChild(frame, kBoxButton)));
+    EXPECT_FALSE(IsEnabled(FindChild(frame, kDisabledButton)));
+    EXPECT_TRUE(IsVisible(FindChild(frame, kBoxButton)));
+    EXPECT_FALSE(IsVisible(FindChild(frame, kHidden)));
+    EXPECT_EQ(WindowText(FindChild(frame, kHidden)), L"隐藏");
     EXPECT_EQ(FindChild(frame, 4242), nullptr);
 }
 
@@ -110,7 +111,7 @@ TEST_F(GuiDriverTest, ChoosesTypesAndWaitsForFreshTraceLines) {
     HWND frame = StartShown(process);
     const size_t before = process->TraceLines().size();
 
-    HWND combo = FindChild(frame, 32777);
+    HWND combo = FindChild(frame, kCombo);
     ChooseComboEntry(combo, 2);
     EXPECT_EQ(ComboSelection(combo), 2);
     const int chosen = process->WaitForTraceLine(L"selendok 32777 2", before, kWait);
@@ -118,7 +119,7 @@ TEST_F(GuiDriverTest, ChoosesTypesAndWaitsForFreshTraceLines) {
     // An old line does not count as a fresh one (the choice was handled before it returned).
     EXPECT_EQ(process->WaitForTraceLine(L"selendok 32777 2", chosen + 1, 0), -1);
 
-    HWND edit = FindChild(frame, 1004);
+    HWND edit = FindChild(frame, kEdit);
     TypeChars(edit, L"a-1中");
     EXPECT_EQ(WindowText(edit), L"a-1中");
 }
@@ -126,7 +127,7 @@ TEST_F(GuiDriverTest, ChoosesTypesAndWaitsForFreshTraceLines) {
 TEST_F(GuiDriverTest, ClicksAndTypesThroughTheInputQueueAndReadsTheFocus) {
     std::unique_ptr<CGuiProcess> process;
     HWND frame = StartShown(process);
-    HWND edit = FindChild(frame, 1004);
+    HWND edit = FindChild(frame, kEdit);
     const RECT client = ClientRect(edit);
     ASSERT_TRUE(ClickAt(edit, {client.right / 2, client.bottom / 2}));
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(frame) == edit; }, kWait));
@@ -143,7 +144,7 @@ TEST_F(GuiDriverTest, ClicksAndTypesThroughTheInputQueueAndReadsTheFocus) {
     EXPECT_TRUE(Answers(frame, 5000));
 
     // A click elsewhere lands there: the button opens its box.
-    HWND button = FindChild(frame, 1002);
+    HWND button = FindChild(frame, kBoxButton);
     const RECT face = ClientRect(button);
     ASSERT_TRUE(ClickAt(button, {face.right / 2, face.bottom / 2}));
     HWND box = process->WaitForDialog(kWait, L"GuiKit");
@@ -164,7 +165,7 @@ TEST_F(GuiDriverTest, WaitsUntilWhatWasPostedAndInputIsHandled) {
     HWND frame = StartShown(process);
     // A command posted, then a click queued behind it, while the program is busy.
     PostMessageW(frame, WM_COMMAND, kBusyCommand, 0);
-    HWND button = FindChild(frame, 1002);
+    HWND button = FindChild(frame, kBoxButton);
     const RECT face = ClientRect(button);
     ASSERT_TRUE(ClickAt(button, {face.right / 2, face.bottom / 2}));
     EXPECT_FALSE(WaitForQueueHandled(frame, 0));
@@ -186,14 +187,14 @@ TEST_F(GuiDriverTest, WaitsUntilWhatWasPostedAndInputIsHandled) {
     EXPECT_GE(process->WaitForTraceLine(L"tick", 0, 0), 0);
 
     // A hidden window is never painted: no wait can end through it.
-    EXPECT_FALSE(WaitForQueueHandled(FindChild(frame, 1005), kWait));
+    EXPECT_FALSE(WaitForQueueHandled(FindChild(frame, kHidden), kWait));
 }
 
 TEST_F(GuiDriverTest, ReadsAndAnswersAMessageBox) {
     std::unique_ptr<CGuiProcess> process;
     HWND frame = StartShown(process);
     EXPECT_TRUE(process->Dialogs().empty());
-    PostClick(FindChild(frame, 1002));
+    PostClick(FindChild(frame, kBoxButton));
     HWND box = process->WaitForDialog(kWait, L"GuiKit");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), L"你好，驱动");

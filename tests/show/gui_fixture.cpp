@@ -13,19 +13,12 @@
 #include <cwchar>
 #include <string>
 
+#include "gui_fixture_ids.h"
+
 namespace {
 
 constexpr int kToolBar = 0xE800;
-constexpr int kCombo = 32777;
-constexpr int kEnabledCommand = 32771;
-constexpr int kDisabledCommand = 32773;
-constexpr int kBoxButton = 1002;
-constexpr int kDisabledButton = 1003;
-constexpr int kEdit = 1004;
-constexpr int kHidden = 1005;
-constexpr int kSave = 57603;
-constexpr int kBusyCommand = 32790;
-constexpr int kTimerCommand = 32791;
+using namespace fixture_ids;
 constexpr UINT_PTR kTimer = 7;
 constexpr DWORD kBusyMs = 700;
 

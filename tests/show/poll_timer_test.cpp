@@ -9,6 +9,7 @@
 #include "OneAxisDlg.h"
 #include "TwoAxisDlg.h"
 #include "axis_records.h"
+#include "gui_driver.h"
 #include "motion_ids.h"
 
 namespace {
@@ -48,10 +49,10 @@ bool PollTickArrives(HWND page, DWORD timeoutMs) {
     return ticked;
 }
 
-// Fails the test unless the page's poll timer exists: its ticks come (the machine may be
-// slow: a generous deadline).
+// Fails the test unless the page's poll timer exists: its ticks come (a busy machine may
+// hold them up for long).
 void ExpectPolling(HWND page, const char* when) {
-    EXPECT_TRUE(PollTickArrives(page, 10000)) << "no poll tick " << when;
+    EXPECT_TRUE(PollTickArrives(page, kLoadedWaitMs)) << "no poll tick " << when;
 }
 
 // Fails the test if the page has a poll timer: the timer of that id cannot be stopped, and

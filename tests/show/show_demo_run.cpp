@@ -14,6 +14,7 @@
 #include <string>
 
 #include "gui_driver.h"
+#include "program_ids.h"
 
 namespace {
 
@@ -84,8 +85,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     HWND frame = program.WaitForTopLevel(kTitle, kWait);
-    HWND card = frame ? FindChild(frame, 32777) : nullptr;
-    HWND axis = frame ? FindChild(frame, 32778) : nullptr;
+    HWND card = frame ? FindChild(frame, ID_CARD_SELECTOR) : nullptr;
+    HWND axis = frame ? FindChild(frame, ID_AXIS_SELECTOR) : nullptr;
     if (!frame || !card || !axis ||
         !WaitUntil([&] { return !ComboEntries(card).empty(); }, kWait)) {
         Fail(L"the main window with its selectors did not appear");
@@ -126,7 +127,7 @@ int wmain(int argc, wchar_t** argv) {
         Fail(L"the status bar kept the button's prompt after the pointer left the tool bar");
     }
 
-    PostMessageW(frame, WM_COMMAND, 57664, 0);
+    PostMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
     if (HWND about = program.WaitForDialog(kWait, L"关于 Vorn_305q_show")) {
         SayDialogSize(L"about box", about, 235, 55);
         Shot(L"04-about-box");
@@ -179,11 +180,11 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     // 配置: the card opens and the axis's configuration is shown and summarised.
-    SendMessageW(frame, WM_COMMAND, 32771, 0);
-    HWND heading = FindChild(frame, 1032);
+    SendMessageW(frame, WM_COMMAND, ID_CONFIG, 0);
+    HWND heading = FindChild(frame, IDC_CONFIG_TITLE);
     HWND page = heading ? GetParent(heading) : nullptr;
     if (page && IsVisible(page)) {
-        Click(GetDlgItem(page, 1031));  // interrupt when a drive ends
+        Click(GetDlgItem(page, IDC_INT_DRIVE_END));  // interrupt when a drive ends
         UpdateWindow(frame);
         std::wstring title = PaintedText(heading);
         if (!title.empty() && title.back() == L'\n') title.pop_back();
@@ -195,46 +196,50 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     // 单轴运动: a relative move of 10000 pulses; its drive-end interrupt is shown.
-    SendMessageW(frame, WM_COMMAND, 32773, 0);
-    HWND oneTitle = FindChild(frame, 1053);
+    SendMessageW(frame, WM_COMMAND, ID_ONEAXIS, 0);
+    HWND oneTitle = FindChild(frame, IDC_ONEAXIS_TITLE);
     HWND oneAxis = oneTitle ? GetParent(oneTitle) : nullptr;
     if (oneAxis && IsVisible(oneAxis)) {
-        Click(GetDlgItem(oneAxis, 1044));
-        Click(GetDlgItem(oneAxis, 1065));
-        HWND position = GetDlgItem(oneAxis, 1069);
+        Click(GetDlgItem(oneAxis, IDC_MOTION_T_RELATIVE));
+        Click(GetDlgItem(oneAxis, IDC_START));
+        HWND position = GetDlgItem(oneAxis, IDC_CUR_POS);
         if (!WaitUntil([&] { return PaintedText(position) == L"10000\n"; }, kWait)) {
             Fail(L"the one-axis move did not reach 10000");
         }
-        WaitUntil([&] { return PaintedText(GetDlgItem(oneAxis, 1073)) == L"0x000080\n"; }, 3000);
+        WaitUntil([&] { return PaintedText(GetDlgItem(oneAxis, IDC_INTERRUPT)) == L"0x000080\n"; },
+                  3000);
         Say(L"one-axis page: position " + Field(position) + L", interrupt " +
-            Field(GetDlgItem(oneAxis, 1073)));
+            Field(GetDlgItem(oneAxis, IDC_INTERRUPT)));
         Shot(L"08-one-axis-page");
     } else {
         Fail(L"the one-axis page did not appear");
     }
 
     // 两轴运动: a full circle round (200, 0), counter-clockwise, drawn in the plot.
-    SendMessageW(frame, WM_COMMAND, 32774, 0);
-    HWND twoTitle = FindChild(frame, 1117);
+    SendMessageW(frame, WM_COMMAND, ID_TWOAXIS, 0);
+    HWND twoTitle = FindChild(frame, IDC_TWOAXIS_TITLE);
     HWND twoAxis = twoTitle ? GetParent(twoTitle) : nullptr;
     HWND circle = nullptr;
     for (HWND child = twoAxis ? GetWindow(twoAxis, GW_CHILD) : nullptr; child;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassName(child) == L"#32770" && GetDlgItem(child, 1095)) circle = child;
+        if (ClassName(child) == L"#32770" && GetDlgItem(child, IDC_CIRCLE_DIR)) circle = child;
     }
     if (twoAxis && IsVisible(twoAxis) && circle) {
-        Click(GetDlgItem(twoAxis, 1121));
-        const std::pair<int, const wchar_t*> fields[] = {
-            {1060, L"1000"}, {1143, L"200"}, {1144, L"0"}, {1148, L"0"}, {1150, L"0"}};
+        Click(GetDlgItem(twoAxis, IDC_MODE_CIRCLE));
+        const std::pair<int, const wchar_t*> fields[] = {{IDC_RUN_SPEED, L"1000"},
+                                                         {IDC_TARGET_X, L"200"},
+                                                         {IDC_TARGET_Y, L"0"},
+                                                         {IDC_END_X, L"0"},
+                                                         {IDC_END_Y, L"0"}};
         for (const auto& f : fields) {
             SendMessageW(GetDlgItem(circle, f.first), WM_SETTEXT, 0,
                          reinterpret_cast<LPARAM>(f.second));
         }
-        SendMessageW(GetDlgItem(circle, 1095), CB_SETCURSEL, 1, 0);
-        Click(GetDlgItem(circle, 1145));
+        SendMessageW(GetDlgItem(circle, IDC_CIRCLE_DIR), CB_SETCURSEL, 1, 0);
+        Click(GetDlgItem(circle, IDC_RUN));
         // Round once (past the far side) and back to the start, the plot painted.
-        HWND mainPos = GetDlgItem(twoAxis, 1138);
-        HWND slavePos = GetDlgItem(twoAxis, 1139);
+        HWND mainPos = GetDlgItem(twoAxis, IDC_MAIN_POS);
+        HWND slavePos = GetDlgItem(twoAxis, IDC_SLAVE_POS);
         if (!WaitUntil([&] { return std::wcstol(Field(mainPos).c_str(), nullptr, 10) > 300; },
                        kWait) ||
             !WaitUntil(
@@ -242,10 +247,10 @@ int wmain(int argc, wchar_t** argv) {
                 kWait)) {
             Fail(L"the circle did not end at its start");
         }
-        WaitForPainted(GetDlgItem(twoAxis, 1155), kWait);
+        WaitForPainted(GetDlgItem(twoAxis, IDC_PLOT), kWait);
         WaitForQueueHandled(frame, kWait);
         Say(L"two-axis page: positions " + Field(mainPos) + L", " + Field(slavePos));
-        const RECT plot = ClientRect(GetDlgItem(twoAxis, 1155));
+        const RECT plot = ClientRect(GetDlgItem(twoAxis, IDC_PLOT));
         Say(L"plot client area: " + std::to_wstring(plot.right - plot.left) + L" x " +
             std::to_wstring(plot.bottom - plot.top) + L" pixels");
         Shot(L"09-two-axis-page");
