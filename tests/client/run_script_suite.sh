@@ -15,11 +15,17 @@ trap 'rm -rf "$work"' EXIT
 export VORN305Q_MSGBOX_LOG="$work/messages.log"
 : >"$VORN305Q_MSGBOX_LOG"
 
-"$wine" regsvr32 /s "$(winpath "$dll")" || { echo "regsvr32 failed"; exit 1; }
+# Each step is named as it ends, with the seconds since the start, and the host's lines
+# reach the log as they come: a step that stalls on a loaded machine can then be told.
+step() { echo "[$SECONDS s] $*"; }
+timeout 60 "$wine" regsvr32 /s "$(winpath "$dll")" || { step "regsvr32 failed or stalled"; exit 1; }
+step "registered"
 timeout 120 "$wine" cscript //nologo "$(winpath "$suite")" \
-  "$(winpath "$VORN305Q_MSGBOX_LOG")" "$(winpath "$messages")" "$@" | tr -d '\r' | tee "$work/out.txt"
+  "$(winpath "$VORN305Q_MSGBOX_LOG")" "$(winpath "$messages")" "$@" |
+  sed -u 's/\r$//' | tee "$work/out.txt"
 status=${PIPESTATUS[0]}
-"$wine" regsvr32 /u /s "$(winpath "$dll")" || { echo "regsvr32 /u failed"; exit 1; }
+step "the script host ended (exit code $status)"
+timeout 60 "$wine" regsvr32 /u /s "$(winpath "$dll")" || { step "regsvr32 /u failed or stalled"; exit 1; }
 if [[ ! $(tail -n 1 "$work/out.txt") =~ ^RESULT\ ([0-9]+)\ passed,\ 0\ failed$ ]] ||
   [ "$status" -ne 0 ] || [ "${BASH_REMATCH[1]}" -eq 0 ]; then
   echo "suite failed or stopped early (exit code $status)"
