@@ -14,11 +14,9 @@
 
 #include "bench_linux_process.h"
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 
 namespace {
-
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 
 struct Window {
     double cpu;
@@ -60,7 +58,7 @@ int main(int argc, char** argv) {
     options.exePath = Utf8ToWide(argv[1]);
     options.simulatedCards = 1;
     CGuiProcess program(options);
-    const HWND frame = program.WaitForTopLevel(kTitle, 20000);
+    const HWND frame = program.WaitForTopLevel(kShowTitle, 20000);
     const std::wstring process = bench::FindProgramProcess(program.Directory());
     if (frame == nullptr || process.empty()) {
         std::printf("the program did not start\n");

@@ -17,11 +17,10 @@
 
 #include "bench_linux_process.h"
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 // The argument that makes this program the window with the timer alone.
 const char kTimerAlone[] = "--timer-alone";
 constexpr UINT kPollPeriodMs = 50;
@@ -150,7 +149,7 @@ int main(int argc, char** argv) {
     options.environment.push_back({L"VORN_SHOW_TRACE", L""});
     options.environment.push_back({L"VORN305Q_SIM_TRACE", L""});
     CGuiProcess program(options);
-    const HWND frame = program.WaitForTopLevel(kTitle, 20000);
+    const HWND frame = program.WaitForTopLevel(kShowTitle, 20000);
     const std::wstring process = bench::FindProgramProcess(program.Directory());
     if (frame == nullptr || process.empty()) {
         std::printf("the program did not start\n");

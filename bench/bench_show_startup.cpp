@@ -15,11 +15,9 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 
 namespace {
-
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 
 void Report(const char* what, std::vector<double> values) {
     if (values.empty()) {
@@ -58,7 +56,7 @@ int main(int argc, char** argv) {
         HWND card = nullptr;
         const bool up = WaitUntil(
             [&] {
-                if (!frame) frame = program.FindTopLevel(kTitle);
+                if (!frame) frame = program.FindTopLevel(kShowTitle);
                 if (frame && !card) card = FindChild(frame, ID_CARD_SELECTOR);
                 return card && SendMessageW(card, CB_GETCOUNT, 0, 0) > 0;
             },

@@ -1,4 +1,4 @@
-// The framework's command and string identifiers, on their own so that a program driving
+// The framework's command, string and bar identifiers, on their own so that a program driving
 // another one's windows can name its commands without the window classes.
 #pragma once
 
@@ -12,3 +12,7 @@ constexpr unsigned int ID_FILE_PRINT_PREVIEW = 57609;
 constexpr unsigned int ID_APP_ABOUT = 57664;
 constexpr unsigned int AFX_IDS_APP_TITLE = 57344;
 constexpr unsigned int AFX_IDS_IDLEMESSAGE = 57345;
+
+constexpr unsigned int AFX_IDW_TOOLBAR = 0xE800;
+constexpr unsigned int AFX_IDW_STATUS_BAR = 0xE801;
+constexpr unsigned int AFX_IDW_PANE_FIRST = 0xE900;

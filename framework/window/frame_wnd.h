@@ -9,16 +9,13 @@
 #include <string>
 
 #include "cmd_target.h"
+#include "command_ids.h"
 #include "wnd.h"
 
 struct CCreateContext;
 class CDocument;
 class CFormView;
 class CPreviewView;
-
-constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
-constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
-constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 
 class CFrameWnd : public CWnd, public CCmdTarget {
 public:

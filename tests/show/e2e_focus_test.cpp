@@ -11,14 +11,12 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kIntegerRefused[] = L"请输入一个整数。";
 constexpr DWORD kWait = kLoadedWaitMs;
-constexpr int kToolBar = 0xE800;
 
 // Config page.
 // One-axis page.
@@ -50,14 +48,9 @@ protected:
         CLaunchOptions options;
         options.exePath = ShowExe();
         options.simulatedCards = 1;
-        m_program = std::make_unique<CGuiProcess>(options);
-        ASSERT_TRUE(m_program->Started()) << Narrow(m_program->StartError());
-        m_frame = m_program->WaitForTopLevel(kTitle, kWait);
-        ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
-        HWND toolBar = FindChild(m_frame, kToolBar);
-        ASSERT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
-            kWait));
+        std::string why;
+        m_frame = StartShowProgram(m_program, options, kWait, &why);
+        ASSERT_NE(m_frame, nullptr) << why;
     }
     void TearDown() override {
         if (!m_program || !m_program->Running()) return;

@@ -12,11 +12,10 @@
 #include <string>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kAboutTitle[] = L"关于 Vorn_305q_show";
 constexpr DWORD kWait = kLoadedWaitMs;
 
@@ -29,7 +28,7 @@ protected:
         options.exePath = Utf8ToWide(VORN_SHOW_EXE);
         m_program = std::make_unique<CGuiProcess>(options);
         EXPECT_TRUE(m_program->Started());
-        HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
+        HWND frame = m_program->WaitForTopLevel(kShowTitle, kWait);
         EXPECT_NE(frame, nullptr) << "trace:\n" << DumpLines(m_program->TraceLines());
         if (!frame) return nullptr;
         HWND card = FindChild(frame, ID_CARD_SELECTOR);
@@ -61,7 +60,7 @@ TEST_F(FrameTest, TheTitleStaysFixedAfterNewAndOpenWithoutAnActivation) {
         << DumpLines(m_program->TraceLines());
     ASSERT_TRUE(WaitForQueueHandled(frame, kWait));  // the new document's steps are over
     EXPECT_EQ(GetForegroundWindow(), frame);
-    EXPECT_EQ(WindowText(frame), kTitle);
+    EXPECT_EQ(WindowText(frame), kShowTitle);
 
     // Ctrl+O: the file dialog gives the activation back before the file is opened; from
     // then on the frame stays active.
@@ -74,7 +73,7 @@ TEST_F(FrameTest, TheTitleStaysFixedAfterNewAndOpenWithoutAnActivation) {
         << DumpLines(m_program->TraceLines());
     ASSERT_TRUE(WaitForQueueHandled(frame, kWait));
     EXPECT_EQ(GetForegroundWindow(), frame);
-    EXPECT_EQ(WindowText(frame), kTitle);
+    EXPECT_EQ(WindowText(frame), kShowTitle);
     CloseProgram(frame);
 }
 

@@ -17,13 +17,12 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 #include "test_printer.h"
 #include "unix_shell.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
 // Black text smoothed into a light face: a stroke a pixel wide comes this dark.
 constexpr int kDarkEnough = 40;
@@ -274,7 +273,7 @@ protected:
         options.exePath = ShowExe();
         options.simulatedCards = 1;
         m_program = std::make_unique<CGuiProcess>(options);
-        HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
+        HWND frame = m_program->WaitForTopLevel(kShowTitle, kWait);
         EXPECT_NE(frame, nullptr) << DumpLines(m_program->TraceLines());
         return frame;
     }

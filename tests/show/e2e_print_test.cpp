@@ -22,17 +22,14 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 #include "test_printer.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kCaption[] = L"Kestrin运动控制卡";
 const wchar_t kNoPrinter[] = L"没有安装打印机，无法打印。";
 constexpr DWORD kWait = kLoadedWaitMs;
-constexpr int kToolBar = 0xE800;
-constexpr int kStatusBar = 0xE801;
 
 const wchar_t kAppsKey[] = L"Software\\Local AppWizard-Generated Applications";
 const wchar_t kProfileKey[] =
@@ -86,26 +83,6 @@ bool IsWithin(HWND window, HWND ancestor) {
     return window != nullptr && (window == ancestor || IsChild(ancestor, window));
 }
 
-// The lines of a file that start with prefix (0 for a missing file).
-int CountLinesStarting(const std::wstring& path, const std::string& prefix) {
-    CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (file.Get() != INVALID_HANDLE_VALUE &&
-           ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    int count = 0;
-    for (size_t at = 0; at < text.size();) {
-        if (text.compare(at, prefix.size(), prefix) == 0) ++count;
-        const size_t nl = text.find('\n', at);
-        if (nl == std::string::npos) break;
-        at = nl + 1;
-    }
-    return count;
-}
-
 // A file of this machine for a printer's output, removed when the object goes.
 class COutputFile {
 public:
@@ -120,7 +97,7 @@ public:
     const std::wstring& Path() const { return m_path; }
     std::wstring Port() const { return ToUnixPath(m_path); }
     // Pages in the file: each job writes the file anew.
-    int Pages() const { return CountLinesStarting(m_path, "%%Page:"); }
+    int Pages() const { return PrintedPages(m_path); }
     // The pages of the job just printed, the file removed for the next one.
     int TakePages() const {
         const int pages = Pages();
@@ -163,14 +140,9 @@ protected:
         options.exePath = ShowExe();
         options.simulatedCards = 1;
         options.arguments = arguments;
-        m_program = std::make_unique<CGuiProcess>(options);
-        ASSERT_TRUE(m_program->Started()) << Narrow(m_program->StartError());
-        m_frame = m_program->WaitForTopLevel(kTitle, kWait);
-        ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
-        HWND toolBar = FindChild(m_frame, kToolBar);
-        ASSERT_TRUE(WaitUntil(
-            [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
-            kWait));
+        std::string why;
+        m_frame = StartShowProgram(m_program, options, kWait, &why);
+        ASSERT_NE(m_frame, nullptr) << why;
         m_view = FindView(m_frame);
         ASSERT_NE(m_view, nullptr);
     }
@@ -231,14 +203,14 @@ protected:
             << "the preview window stays";
         EXPECT_TRUE(Traced(L"preview: closed", before));
         EXPECT_TRUE(IsVisible(m_view));
-        EXPECT_TRUE(IsVisible(FindChild(m_frame, kToolBar)));
+        EXPECT_TRUE(IsVisible(FindChild(m_frame, AFX_IDW_TOOLBAR)));
         EXPECT_TRUE(IsVisible(PageOf(IDC_ONEAXIS_TITLE)));
         EXPECT_FALSE(IsVisible(PageOf(IDC_CONFIG_TITLE)));
         EXPECT_TRUE(WaitForQueueHandled(m_frame, kWait));
         EXPECT_TRUE(WaitUntil([&] { return FocusOf(m_frame) == m_edit; }, kWait))
             << "focus: " << Narrow(ClassName(FocusOf(m_frame))) << " id "
             << GetDlgCtrlID(FocusOf(m_frame));
-        HWND toolBar = FindChild(m_frame, kToolBar);
+        HWND toolBar = FindChild(m_frame, AFX_IDW_TOOLBAR);
         EXPECT_TRUE(WaitUntil(
             [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; },
             kWait));
@@ -274,7 +246,7 @@ TEST_F(PrintTest, WithoutAPrinterPreviewAndSetupAreSaidAndChangeNothing) {
     EXPECT_TRUE(ChildrenOf(m_frame, L"VornPreviewView").empty());
     EXPECT_TRUE(IsVisible(m_view));
     EXPECT_TRUE(IsVisible(PageOf(IDC_ONEAXIS_TITLE)));
-    EXPECT_TRUE(IsVisible(FindChild(m_frame, kToolBar)));
+    EXPECT_TRUE(IsVisible(FindChild(m_frame, AFX_IDW_TOOLBAR)));
 
     // Print setup: the program's box, once (the platform's dialog is not shown).
     before = Mark();
@@ -304,15 +276,15 @@ TEST_F(PrintTest, PreviewStandsInForTheViewAndGivesItBack) {
     Start();
     ShowOneAxisPageWithFocus();
     const RECT viewRect = WindowRect(m_view);
-    const RECT toolBarRect = WindowRect(FindChild(m_frame, kToolBar));
+    const RECT toolBarRect = WindowRect(FindChild(m_frame, AFX_IDW_TOOLBAR));
 
     size_t before = Mark();
     HWND preview = OpenPreview();
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(Traced(L"preview: shown for Vorn Test Printer", before));
     EXPECT_FALSE(IsVisible(m_view));
-    EXPECT_FALSE(IsVisible(FindChild(m_frame, kToolBar)));
-    EXPECT_TRUE(IsVisible(FindChild(m_frame, kStatusBar)));
+    EXPECT_FALSE(IsVisible(FindChild(m_frame, AFX_IDW_TOOLBAR)));
+    EXPECT_TRUE(IsVisible(FindChild(m_frame, AFX_IDW_STATUS_BAR)));
     // The view's place and the tool bar's.
     const RECT previewRect = WindowRect(preview);
     EXPECT_EQ(previewRect.top, toolBarRect.top);

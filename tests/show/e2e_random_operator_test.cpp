@@ -21,14 +21,12 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
 constexpr DWORD kAnswer = 5000;
-constexpr int kToolBar = 0xE800;
 constexpr int kActions = 400;
 constexpr unsigned kSeed = 305;
 
@@ -258,13 +256,9 @@ TEST_P(RandomOperatorTest, AnswersAfterEveryActionAndEndsWithCodeZero) {
     CLaunchOptions options;
     options.exePath = ShowExe();
     options.simulatedCards = cards;
-    m_program = std::make_unique<CGuiProcess>(options);
-    ASSERT_TRUE(m_program->Started()) << Narrow(m_program->StartError());
-    m_frame = m_program->WaitForTopLevel(kTitle, kWait);
-    ASSERT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
-    HWND toolBar = FindChild(m_frame, kToolBar);
-    ASSERT_TRUE(WaitUntil(
-        [&] { return (ToolBarButtonState(toolBar, ID_ONEAXIS) & TBSTATE_ENABLED) != 0; }, kWait));
+    std::string why;
+    m_frame = StartShowProgram(m_program, options, kWait, &why);
+    ASSERT_NE(m_frame, nullptr) << why;
 
     for (m_action = 0; m_action < kActions; ++m_action) {
         const int kind = Pick(100);

@@ -20,17 +20,15 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 #include "system_text.h"
 #include "unix_shell.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 const wchar_t kAppName[] = L"Kestrin运动控制卡";
 const wchar_t kSettings[] = L"vorn305q.vo";
 constexpr DWORD kWait = kLoadedWaitMs;
-constexpr int kToolBar = 0xE800;
 
 std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
 
@@ -89,10 +87,10 @@ protected:
         options.beforeStart = beforeStart;
         m_program = std::make_unique<CGuiProcess>(options);
         EXPECT_TRUE(m_program->Started()) << DumpLines({m_program->StartError()});
-        m_frame = m_program->WaitForTopLevel(kTitle, kWait);
+        m_frame = m_program->WaitForTopLevel(kShowTitle, kWait);
         EXPECT_NE(m_frame, nullptr) << DumpLines(m_program->TraceLines());
         if (!m_frame) return nullptr;
-        HWND toolBar = FindChild(m_frame, kToolBar);
+        HWND toolBar = FindChild(m_frame, AFX_IDW_TOOLBAR);
         EXPECT_TRUE(WaitUntil(
             [&] { return (ToolBarButtonState(toolBar, ID_CONFIG) & TBSTATE_ENABLED) != 0; },
             kWait));

@@ -21,15 +21,13 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 #include "test_printer.h"
 #include "vorn_305q_wrapper.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
-constexpr int kToolBar = 0xE800;
 constexpr int kPageCommands[] = {ID_CONFIG, ID_SAVECONFIG, ID_LOADDEFAULTCONFIG, ID_ONEAXIS,
                                  ID_TWOAXIS};
 const wchar_t kProfileKey[] =
@@ -122,26 +120,6 @@ int CountDescendants(HWND parent, int id) {
     return count;
 }
 
-// The lines of a file that start with prefix.
-int CountLinesStarting(const std::wstring& path, const std::string& prefix) {
-    CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (file.Get() != INVALID_HANDLE_VALUE &&
-           ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    int count = 0;
-    for (size_t at = 0; at < text.size();) {
-        if (text.compare(at, prefix.size(), prefix) == 0) ++count;
-        const size_t nl = text.find('\n', at);
-        if (nl == std::string::npos) break;
-        at = nl + 1;
-    }
-    return count;
-}
-
 class ShowTest : public ::testing::Test {
 protected:
     // Starts the program and waits for the frame with the card selector filled in (or,
@@ -153,7 +131,7 @@ protected:
         options.arguments = arguments;
         m_program = std::make_unique<CGuiProcess>(options);
         EXPECT_TRUE(m_program->Started());
-        HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
+        HWND frame = m_program->WaitForTopLevel(kShowTitle, kWait);
         EXPECT_NE(frame, nullptr) << "trace:\n" << DumpLines(m_program->TraceLines());
         if (!frame) return nullptr;
         HWND card = FindChild(frame, ID_CARD_SELECTOR);
@@ -208,7 +186,7 @@ TEST_F(ShowTest, SelectorsAndCommandsFollowTheCardCount) {
         ASSERT_NE(frame, nullptr);
         HWND card = FindChild(frame, ID_CARD_SELECTOR);
         HWND axis = FindChild(frame, ID_AXIS_SELECTOR);
-        HWND toolBar = FindChild(frame, kToolBar);
+        HWND toolBar = FindChild(frame, AFX_IDW_TOOLBAR);
         ASSERT_TRUE(card && axis && toolBar);
         EXPECT_EQ(GetParent(card), toolBar);
         EXPECT_EQ(GetParent(axis), toolBar);
@@ -317,11 +295,11 @@ TEST_F(ShowTest, FrameIsCentredFittedAndKeepsItsSizeAndTitle) {
     SetWindowTextW(frame, L"别的标题");
     EXPECT_EQ(WindowText(frame), L"别的标题");
     SetForegroundWindow(frame);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(frame) == kTitle; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(frame) == kShowTitle; }, kWait));
     // A repaint of the frame's border alone restores it as well.
     SetWindowTextW(frame, L"别的标题");
     RedrawWindow(frame, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(frame) == kTitle; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(frame) == kShowTitle; }, kWait));
     DestroyWindow(other);
     CloseProgram(frame);
 }
@@ -514,7 +492,7 @@ TEST_F(ShowTest, PrintingWithAPrinterPrintsOneBlankPage) {
         EXPECT_GE(m_program->WaitForTraceLine(outcome, before, kWait), 0)
             << DumpLines(m_program->TraceLines());
         EXPECT_TRUE(WaitUntil([&] { return m_program->Dialogs().empty(); }, kWait));
-        EXPECT_EQ(CountLinesStarting(output, "%%Page:"), answer == IDOK ? 1 : 0);
+        EXPECT_EQ(PrintedPages(output), answer == IDOK ? 1 : 0);
     }
     ASSERT_TRUE(DeleteFileW(output.c_str()));
     const size_t before = m_program->TraceLines().size();
@@ -523,7 +501,7 @@ TEST_F(ShowTest, PrintingWithAPrinterPrintsOneBlankPage) {
         << DumpLines(m_program->TraceLines());
     ASSERT_TRUE(WaitForQueueHandled(frame, kWait));
     EXPECT_TRUE(m_program->AllDialogs().empty());
-    EXPECT_EQ(CountLinesStarting(output, "%%Page:"), 1);
+    EXPECT_EQ(PrintedPages(output), 1);
     CloseProgram(frame);
     DeleteFileW(output.c_str());
 }
@@ -555,7 +533,7 @@ TEST_F(ShowTest, OpenThenSaveKeepsTheFileAndSaveAsAsksBeforeAnExistingOne) {
     options.exePath = ShowExe();
     options.files = {{L"vorn305q.vo", settings}, {L"other.dat", other}};
     m_program = std::make_unique<CGuiProcess>(options);
-    HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
+    HWND frame = m_program->WaitForTopLevel(kShowTitle, kWait);
     ASSERT_NE(frame, nullptr);
     const std::wstring settingsPath = m_program->Directory() + L"\\vorn305q.vo";
     const std::wstring otherPath = m_program->Directory() + L"\\other.dat";

@@ -15,12 +15,11 @@
 #include <vector>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 #include "unix_shell.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
 const wchar_t kTraceSizeKept[] = L"frame size kept";
 
@@ -132,7 +131,7 @@ TEST_P(WindowManagerTest, TheFrameKeepsItsSizeWhateverTheManagerIsAsked) {
     options.exePath = Utf8ToWide(VORN_SHOW_EXE);
     m_program = std::make_unique<CGuiProcess>(options);
     ASSERT_TRUE(m_program->Started());
-    HWND frame = m_program->WaitForTopLevel(kTitle, kWait);
+    HWND frame = m_program->WaitForTopLevel(kShowTitle, kWait);
     ASSERT_NE(frame, nullptr) << DumpLines(m_program->TraceLines());
     HWND card = FindChild(frame, ID_CARD_SELECTOR);
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(card, CB_GETCOUNT, 0, 0) > 0; }, kWait));
@@ -248,7 +247,7 @@ TEST_P(WindowManagerTest, TheFrameKeepsItsSizeWhateverTheManagerIsAsked) {
     const LONG style = GetWindowLongW(frame, GWL_STYLE);
     EXPECT_NE(style & WS_THICKFRAME, 0);
     EXPECT_NE(style & WS_MAXIMIZEBOX, 0);
-    EXPECT_EQ(WindowText(frame), kTitle);
+    EXPECT_EQ(WindowText(frame), kShowTitle);
 
     m_program->Close(frame);
     DWORD code = ~0u;

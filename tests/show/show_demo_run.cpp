@@ -14,11 +14,10 @@
 #include <string>
 
 #include "gui_driver.h"
-#include "program_ids.h"
+#include "show_program.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"Kestrin运动控制卡(MCP305q) - ver1.0";
 constexpr DWORD kWait = kLoadedWaitMs;
 
 std::wstring g_shots;
@@ -84,7 +83,7 @@ int wmain(int argc, wchar_t** argv) {
         Fail(L"cannot start the program: " + program.StartError());
         return 1;
     }
-    HWND frame = program.WaitForTopLevel(kTitle, kWait);
+    HWND frame = program.WaitForTopLevel(kShowTitle, kWait);
     HWND card = frame ? FindChild(frame, ID_CARD_SELECTOR) : nullptr;
     HWND axis = frame ? FindChild(frame, ID_AXIS_SELECTOR) : nullptr;
     if (!frame || !card || !axis ||

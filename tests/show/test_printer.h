@@ -109,3 +109,24 @@ private:
     std::wstring m_name;
     bool m_installed = false;
 };
+
+// The pages a test printer has written to a file (its PostScript page marks; 0 for no file).
+inline int PrintedPages(const std::wstring& path) {
+    CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file.Get() != INVALID_HANDLE_VALUE &&
+           ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    const std::string mark = "%%Page:";
+    int count = 0;
+    for (size_t at = 0; at < text.size();) {
+        if (text.compare(at, mark.size(), mark) == 0) ++count;
+        const size_t nl = text.find('\n', at);
+        if (nl == std::string::npos) break;
+        at = nl + 1;
+    }
+    return count;
+}
