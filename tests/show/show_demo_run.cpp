@@ -168,7 +168,17 @@ int wmain(int argc, wchar_t** argv) {
         WaitUntil([&] { return program.Dialogs().empty(); }, kWait);
     }
     if (PressKeys(frame, {VK_CONTROL, 'O'})) {
-        if (HWND open = program.WaitForDialog(kWait)) {
+        // The platform's dialog is shown before it has its caption and its controls drawn:
+        // on a loaded machine a picture taken at once shows an empty frame.
+        HWND open = nullptr;
+        WaitUntil(
+            [&] {
+                for (HWND hwnd : program.Dialogs())
+                    if (!WindowText(hwnd).empty()) open = hwnd;
+                return open != nullptr;
+            },
+            kWait);
+        if (open != nullptr && WaitForPainted(open, kWait)) {
             Say(L"file dialog: " + WindowText(open));
             Shot(L"06-file-dialog");
             CloseDialog(open, IDCANCEL);
