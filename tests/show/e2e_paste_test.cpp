@@ -35,22 +35,6 @@ const wchar_t kCrashNumber[] = L"30370126986.8553";
 
 std::wstring ShowExe() { return Utf8ToWide(VORN_SHOW_EXE); }
 
-bool SetClipboardText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return false;
-    EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool set = false;
-    if (memory != nullptr) {
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-        GlobalUnlock(memory);
-        set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-        if (!set) GlobalFree(memory);
-    }
-    CloseClipboard();
-    return set;
-}
-
 // 10,000 characters of signs, points, letters, blanks, marks and the characters that
 // brought the program down, with the characters of number laid in among them in order.
 std::wstring Buried(const std::wstring& number) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <map>
 #include <memory>
@@ -676,6 +677,22 @@ bool ClickAt(HWND window, POINT client) {
 
 bool RightClickAt(HWND window, POINT client) {
     return ClickWith(window, client, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+
+bool SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool set = false;
+    if (memory != nullptr) {
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!set) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return set;
 }
 
 bool TypeKeys(const std::wstring& text) {

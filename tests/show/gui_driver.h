@@ -200,6 +200,8 @@ bool PressKeys(HWND window, const std::vector<WORD>& keys);
 bool ClickAt(HWND window, POINT client);
 // The same with the right button (an edit's context menu, say).
 bool RightClickAt(HWND window, POINT client);
+// Puts text on the clipboard as Unicode text, for a paste.
+bool SetClipboardText(const std::wstring& text);
 // Types text through the input queue, one Unicode key stroke per character, into
 // whatever has the focus.
 bool TypeKeys(const std::wstring& text);

@@ -44,22 +44,6 @@ constexpr UINT kTestDialog = 200;
 const std::wstring kCrashText =
     L"3\u05A9037e\u0E0F012\u060D69\u064B86\u2A81\u2CFC.8\u15215\u292A5\u16623\u28D9";
 
-bool SetClipboardText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return false;
-    EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool set = false;
-    if (memory != nullptr) {
-        memcpy(GlobalLock(memory), text.c_str(), bytes);
-        GlobalUnlock(memory);
-        set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-        if (!set) GlobalFree(memory);
-    }
-    CloseClipboard();
-    return set;
-}
-
 // The platform's edit pastes on Shift+Insert without a WM_PASTE.
 void PressShiftInsert(HWND edit) {
     BYTE keys[256] = {};
